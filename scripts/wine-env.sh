@@ -7,6 +7,23 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINE64=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver
+# Windows programs run as on a Polish system (ANSI code page 1250, Polish date format), the
+# system the program is made for. The locale is compiled into the build folder and given to
+# Wine alone, so the shell and its tools keep their own.
+export LW_LOCPATH="$LW_ROOT/build/locale"
+
+lw_polish_locale() {
+  if [ ! -d "$LW_LOCPATH/pl_PL.UTF-8" ]; then
+    mkdir -p "$LW_LOCPATH"
+    localedef -i pl_PL -f UTF-8 "$LW_LOCPATH/pl_PL.UTF-8"
+  fi
+}
+
+# Runs a Wine command in the Polish locale.
+lw_wine_pl() {
+  env -u LC_ALL -u LC_CTYPE -u LC_TIME -u LC_NUMERIC -u LC_COLLATE -u LC_MONETARY \
+    -u LC_MESSAGES LANG=pl_PL.UTF-8 LOCPATH="$LW_LOCPATH" "$WINE64" "$@"
+}
 
 # Starts a persistent server with its stdio on /dev/null. A server started by the first Wine
 # command of a pipeline would inherit the pipe, and the reader (ctest, $(...)) would block
@@ -33,6 +50,7 @@ lw_wine_prepare() {
     "$WINESERVER" -w
     touch "$WINEPREFIX/.lw-ready"
   fi
+  lw_polish_locale
   lw_wine_start
 }
 

@@ -5,5 +5,6 @@ if [ ! -f "$WINEPREFIX/.lw-ready" ]; then
   echo "wine-run: the prefix $WINEPREFIX is not prepared; run scripts/test.sh" >&2
   exit 125
 fi
-lw_wine_start
-exec "$WINE64" "$@"
+lw_polish_locale
+pgrep -x wineserver64 >/dev/null || lw_wine_start
+lw_wine_pl "$@"

@@ -160,9 +160,14 @@ class Loader {
       ui_.EnterMustConfigure();
     }
     if (!ui_.MustConfigure()) {
-      SaveSettings(env_);
-      Tell(msg::Configured, kMessageCaption, MessageIcon::Information);
-      startup_load_ = false;
+      if (SaveSettings(env_)) {
+        Tell(msg::Configured, kMessageCaption, MessageIcon::Information);
+        startup_load_ = false;
+      } else {
+        // Not stored (a list file could not be written): saying "configured" would be false,
+        // so the user finishes in the options dialog, whose OK saves again.
+        ui_.EnterMustConfigure();
+      }
     }
     return true;
   }

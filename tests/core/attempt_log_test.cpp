@@ -11,6 +11,7 @@
 #include "common/codec.h"
 #include "config/messages.h"
 #include "fakes/fake_ports.h"
+#include "fakes/temp_dir.h"
 
 namespace lw {
 namespace {
@@ -35,16 +36,7 @@ const std::string kEntryMiddle =
 
 class AttemptLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("lw_log_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    path = (dir / "logs.txt").string();
-    clock.now = "10.12.2026 12:34:56";
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { clock.now = "10.12.2026 12:34:56"; }
 
   std::string Contents() {
     std::ifstream in(path, std::ios::binary);
@@ -53,8 +45,9 @@ class AttemptLogTest : public ::testing::Test {
     return s.str();
   }
 
-  fs::path dir;
-  std::string path;
+  test::TempDir temp;
+  const fs::path& dir = temp.path();
+  std::string path = (dir / "logs.txt").string();
   MessageTable messages;
   test::FakeClock clock;
   Cp1250Codec codec;

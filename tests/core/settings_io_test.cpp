@@ -295,6 +295,17 @@ INSTANTIATE_TEST_SUITE_P(
             "No", {MessageAnswer::No}, kChosen, "0202478", {msg::FirstRunAsk}, false, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(SettingsIoTest, FirstRunThatCannotSaveLeavesTheConfigurationToTheUser) {
+  env_.program_dir = dir_.path() / "not-there";  // no list file can be written
+  ui_.answers = {MessageAnswer::Yes};
+  ui_.chooser_result = kChosen;
+  ASSERT_TRUE(LoadSettings(env_, true).ok);
+  EXPECT_EQ(ui_.Texts(), Texts({msg::FirstRunAsk}));
+  EXPECT_TRUE(ui_.MustConfigure());
+  EXPECT_EQ(ui_.options_shown, std::vector<bool>{true});
+  EXPECT_EQ(Current().SafeList, std::vector<std::string>{"0202122"});
+}
+
 TEST_F(SettingsIoTest, NoFirstRunOnLaterLoads) {
   ASSERT_TRUE(LoadSettings(env_, false).ok);
   EXPECT_TRUE(ui_.boxes.empty());

@@ -5,31 +5,14 @@
 
 #include <string>
 
-#include "common/codec.h"
-#include "config/messages.h"
-#include "config/settings.h"
-#include "fakes/fake_ports.h"
-#include "fakes/fake_registry.h"
-#include "policy/decisions.h"
 #include "policy/masks.h"
+#include "support/policy_rig.h"
+#include "support/reference_match.h"
 
 namespace lw {
 namespace {
 
-// The plain recursion, which tries every split of every '*': the cost the matcher avoids.
-bool ReferenceMatch(const char* mask, const char* number) {
-  if (*mask == 0) return *number == 0;
-  if (*number == 0) return false;
-  if (*mask == '?') return ReferenceMatch(mask + 1, number + 1);
-  if (*mask == '*') {
-    const std::size_t n = std::char_traits<char>::length(number);
-    for (std::size_t i = 0; i <= n; ++i) {
-      if (ReferenceMatch(mask + 1, number + i)) return true;
-    }
-  }
-  if (*mask != *number) return false;
-  return ReferenceMatch(mask + 1, number + 1);
-}
+using test::ReferenceMatch;
 
 // "*1*1...*1" followed by a '2' that no number of ones can match: every split is tried.
 std::string WorstMask(int stars) {
@@ -55,8 +38,8 @@ void BM_ReferenceMatchWorstCase(benchmark::State& state) {
 BENCHMARK(BM_ReferenceMatchWorstCase)->DenseRange(2, 6, 2)->Unit(benchmark::kMicrosecond);
 
 void BM_DecideDialWithLongLists(benchmark::State& state) {
-  SettingsStore store;
-  store.Update([](Settings& s) {
+  test::PolicyRig rig;
+  rig.store.Update([](Settings& s) {
     s.PDAsk = false;
     s.UseAcceleration = false;
     s.OnlySafe = true;
@@ -73,21 +56,12 @@ void BM_DecideDialWithLongLists(benchmark::State& state) {
     }
     s.SafeList.back() = "22*";  // the match is the last mask
   });
-  test::FakeDialUp dialup;
-  dialup.entries["Modem"] = {kEntryUsesCountryAndAreaCodes, 48, 48, "22", "123 45 67", "modem"};
-  dialup.countries[48] = "Polska";
-  test::RecordingNotifier notifier;
-  test::ScriptedQuestions questions;
-  test::FakeClock clock;
-  test::FakeRegistry registry;
-  MessageTable messages;
-  test::FakeProgramState program;
-  Cp1250Codec codec;
-  Policy policy({store, dialup, notifier, questions, clock, registry, messages, program, codec});
+  rig.dialup.entries["Modem"] = {kEntryUsesCountryAndAreaCodes, 48, 48, "22", "123 45 67", "modem"};
+  rig.dialup.countries[48] = "Polska";
   const DialFields dial{48, "22", "123 45 67", "Modem", "", "C:\\dialer.exe"};
   for (auto _ : state) {
-    benchmark::DoNotOptimize(policy.DecideDial(dial));
-    notifier.notices.clear();
+    benchmark::DoNotOptimize(rig.policy.DecideDial(dial));
+    rig.notifier.notices.clear();
   }
 }
 BENCHMARK(BM_DecideDialWithLongLists)->Unit(benchmark::kMicrosecond);

@@ -7,12 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/codec.h"
 #include "common/format.h"
-#include "config/messages.h"
-#include "config/settings.h"
-#include "fakes/fake_ports.h"
-#include "fakes/fake_registry.h"
+#include "support/policy_rig.h"
 
 namespace lw {
 namespace {
@@ -21,7 +17,7 @@ using test::Notice;
 
 constexpr const char* kApp = "C:\\Dialer\\dialer.exe";
 
-class DecisionTest : public ::testing::Test {
+class DecisionTest : public ::testing::Test, protected test::PolicyRig {
  protected:
   void SetUp() override {
     dialup.entries["Modem"] = {kEntryUsesCountryAndAreaCodes, 48, 48, "22", "123-45-67", "modem"};
@@ -50,17 +46,6 @@ class DecisionTest : public ::testing::Test {
   std::string Text(int message, std::initializer_list<FormatArg> args) {
     return FormatText(messages.Text(message), args);
   }
-
-  SettingsStore store;
-  test::FakeDialUp dialup;
-  test::RecordingNotifier notifier;
-  test::ScriptedQuestions questions;
-  test::FakeClock clock;
-  test::FakeRegistry registry;
-  MessageTable messages;
-  test::FakeProgramState program;
-  Cp1250Codec codec;
-  Policy policy{{store, dialup, notifier, questions, clock, registry, messages, program, codec}};
 };
 
 TEST_F(DecisionTest, AnOrdinaryDialIsAllowedWithTheNumberAndCountryShown) {

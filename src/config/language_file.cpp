@@ -142,7 +142,16 @@ bool ApplyLanguageFile(const std::string& path, const AnsiCodec& codec, MessageT
   if (std::filesystem::is_directory(file, error)) return false;
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // A language file is some tens of kilobytes. Reading stops at a bound far above that, so a
+  // huge file named *.lng cannot exhaust the memory; what lies beyond it counts as missing.
+  std::string bytes;
+  char chunk[64 * 1024];
+  while (bytes.size() < kMaxLanguageFileBytes) {
+    in.read(chunk, sizeof chunk);
+    const std::size_t got = static_cast<std::size_t>(in.gcount());
+    if (got == 0) break;
+    bytes.append(chunk, std::min(got, kMaxLanguageFileBytes - bytes.size()));
+  }
   ApplyLanguage(ParseLanguageFile(bytes, codec), messages, controls);
   return true;
 }

@@ -54,6 +54,9 @@ std::string ReadMessageText(std::string_view text, std::size_t capacity);
 // (placeholders that differ from the built-in text's) keeps its current text.
 void ApplyLanguage(const ParsedLanguage& language, MessageTable& messages, ControlTexts& controls);
 
+// The most of a language file that is read.
+inline constexpr std::size_t kMaxLanguageFileBytes = 4 << 20;
+
 // Reads the file at `path` (UTF-8) and applies it. A file that cannot be opened changes nothing
 // and gives false.
 bool ApplyLanguageFile(const std::string& path, const AnsiCodec& codec, MessageTable& messages,

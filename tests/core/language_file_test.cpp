@@ -386,6 +386,16 @@ TEST_F(LanguageFileOnDisk, AppliesAFileChosenByItsName) {
   ExpectEveryTextReplaced(t);
 }
 
+TEST_F(LanguageFileOnDisk, AHugeFileIsReadOnlyUpToTheBound) {
+  Write("Huge.lng", std::string(kMaxLanguageFileBytes + 4096, 'x') + "\r\nnever read\r\n");
+  Tables t;
+  EXPECT_TRUE(
+      ApplyLanguageFile(LanguageFilePath(program_dir_, "Huge"), kCodec, t.messages, t.controls));
+  EXPECT_EQ(t.controls.Text(1).size(), kMaxLanguageFileBytes);
+  EXPECT_EQ(t.controls.Text(2), "");
+  EXPECT_EQ(t.messages.Text(msg::DialAllowed), MessageTable::BuiltIn(msg::DialAllowed));
+}
+
 TEST_F(LanguageFileOnDisk, FileThatCannotBeOpenedChangesNothing) {
   Tables t;
   EXPECT_FALSE(

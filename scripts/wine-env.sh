@@ -28,9 +28,11 @@ lw_wine_pl() {
 # Starts a persistent server with its stdio on /dev/null. A server started by the first Wine
 # command of a pipeline would inherit the pipe, and the reader (ctest, $(...)) would block
 # until the server exits.
+# Cheap when the server already runs: `wineserver -p` then exits at once with status 2.
 lw_wine_start() {
-  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
+  if "$WINESERVER" -p </dev/null >/dev/null 2>&1; then
+    "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 # Creates the prefix once and sets what a headless test run needs: no crash dialogs (they hang
@@ -42,11 +44,11 @@ lw_wine_prepare() {
     echo "wine: creating the private prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
-    lw_wine_start
     "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       </dev/null >/dev/null 2>&1
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
       </dev/null >/dev/null 2>&1
+    # The first session ends by itself; waiting for it writes the registry to the prefix.
     "$WINESERVER" -w
     touch "$WINEPREFIX/.lw-ready"
   fi

@@ -6,5 +6,5 @@ if [ ! -f "$WINEPREFIX/.lw-ready" ]; then
   exit 125
 fi
 lw_polish_locale
-pgrep -x wineserver64 >/dev/null || lw_wine_start
+lw_wine_start
 lw_wine_pl "$@"

@@ -8,8 +8,11 @@ cd "$root"
 
 "$root/scripts/setup.sh"
 source "$root/scripts/wine-env.sh"
-trap lw_wine_stop EXIT
-# The Wine session runs before the build, because discovering the Windows tests starts them.
+trap 'lw_wine_stop; lw_display_stop' EXIT
+# Windows tests and end-to-end scenarios draw on a private X display; the Wine session starts
+# after it and before the build, because discovering the Windows tests starts them.
+lw_display_start
+lw_wine_stop  # a session left running may have started without this display
 lw_wine_prepare
 
 "$root/scripts/build.sh" native win64 win32 bench fuzz
@@ -28,6 +31,8 @@ for target in "$root"/build/fuzz/fuzz/*_fuzz; do
   echo "add_test(fuzz.$name \"$target\" -seed=1 -max_total_time=${LW_FUZZ_SECONDS:-10} -print_final_stats=1)" \
     >>"$all/CTestTestfile.cmake"
 done
+# The end-to-end scenarios, one at a time: the real program, the hook library and dialer.exe.
+"$root/tests/e2e/register.sh" >>"$all/CTestTestfile.cmake"
 
 cd "$all"
 ctest -j "${LW_JOBS:-$(nproc)}" --output-on-failure --timeout 300 "$@"

@@ -61,3 +61,35 @@ lw_wine_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
 }
+
+# Starts a private Xvfb on a free display and exports DISPLAY, unless a display is given.
+# Windows, the tray icon and screenshots need one; LW_XVFB_PID is set when one was started.
+lw_display_start() {
+  [ -z "${DISPLAY:-}" ] || return 0
+  local number_file
+  number_file=$(mktemp)
+  env -u WINEPREFIX Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" \
+    </dev/null >/dev/null 2>&1 &
+  LW_XVFB_PID=$!
+  local tenths=100
+  until [ -s "$number_file" ]; do
+    if ! kill -0 "$LW_XVFB_PID" 2>/dev/null || [ "$tenths" -le 0 ]; then
+      echo "Xvfb did not start" >&2
+      rm -f "$number_file"
+      return 1
+    fi
+    tenths=$((tenths - 1))
+    sleep 0.1
+  done
+  DISPLAY=":$(head -n 1 "$number_file")"
+  export DISPLAY
+  rm -f "$number_file"
+}
+
+lw_display_stop() {
+  if [ -n "${LW_XVFB_PID:-}" ]; then
+    kill "$LW_XVFB_PID" 2>/dev/null || true
+    wait "$LW_XVFB_PID" 2>/dev/null || true
+    LW_XVFB_PID=""
+  fi
+}

@@ -1,9 +1,8 @@
 #include "policy/attempt_log.h"
 
-#include <cstdio>
-
 #include "common/clock.h"
 #include "common/codec.h"
+#include "common/file_append.h"
 #include "common/format.h"
 #include "config/messages.h"
 
@@ -41,11 +40,8 @@ void AttemptLog::LogAttempt(AttemptKind kind, const std::string& application, in
                             bool allowed) {
   const std::string record = ComposeRecord(kind, application, country_code, area_code, local_number,
                                            entry_name, phonebook, allowed);
-  // Binary append: every CR LF of the record reaches the file as exactly one CR LF.
-  std::FILE* file = std::fopen(path_.c_str(), "ab");
-  if (!file) return;
-  std::fwrite(record.data(), 1, record.size(), file);
-  std::fclose(file);
+  // A file that cannot be opened or written loses this record; the decision stands.
+  AppendToFile(path_, record);
 }
 
 }  // namespace lw

@@ -1,0 +1,287 @@
+#include "shell/win/application.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include "common/codec.h"
+#include "common/win/wide.h"
+#include "config/machine_identity.h"
+#include "config/settings_io.h"
+#include "config/win/machine_identity_win.h"
+#include "dialup/win/ras_dialup.h"
+#include "notify/notifier.h"
+#include "notify/win/info_form.h"
+#include "notify/win/main_images.h"
+#include "notify/win/question_app_form.h"
+#include "notify/win/question_form.h"
+#include "notify/win/tray_icon.h"
+#include "notify/win/win_notifier.h"
+#include "notify/win/win_questions.h"
+#include "policy/attempt_log.h"
+#include "policy/decisions.h"
+#include "shell/win/main_thread.h"
+
+namespace lw {
+
+namespace {
+
+// No extension library is loaded in this build: every notification reaches nobody.
+class NoExtensions final : public ExtensionNotifications {
+ public:
+  void NotifyConnect(const DialFields&) override {}
+  void NotifyIllegal(const DialFields&) override {}
+  void NotifyDisconnect() override {}
+};
+
+std::string ModulePathAnsi() {
+  char path[MAX_PATH * 2] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(sizeof path));
+  return std::string(path, length < sizeof path ? length : 0);
+}
+
+std::wstring ModuleFolder() {
+  wchar_t path[32768] = L"";
+  const DWORD length = GetModuleFileNameW(nullptr, path, 32768);
+  std::wstring folder(path, length < 32768 ? length : 0);
+  const std::size_t slash = folder.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
+}
+
+// The country code of the system default locale.
+int32_t SystemCountryCode() {
+  wchar_t code[16] = L"";
+  if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_ICOUNTRY, code, 16)) return 0;
+  return static_cast<int32_t>(wcstol(code, nullptr, 10));
+}
+
+}  // namespace
+
+Application::Application()
+    : program_path_(ModulePathAnsi()),
+      program_dir_(ModuleFolder()),
+      own_country_code_(SystemCountryCode()),
+      main_form_(texts_, messages_,
+                 {[this] { IdleProcessing(); }, [this](UINT command) { MainFormCommand(command); },
+                  [this] { MainFormCloseHandler(); }, [this] { MainFormDestroy(); }}),
+      about_form_(texts_,
+                  {messages_.Text(msg::TranslatorWeb), messages_.Text(msg::TranslatorMail)}),
+      config_ui_({&main_form_, &options_form_, {}}) {}
+
+Application::~Application() {
+  // Windows go before the dispatcher that worker threads post to them through.
+  tray_.reset();
+  ShutdownMainThreadDispatcher();
+}
+
+void Application::Run() {
+  InitMainThreadDispatcher();
+  MainFormCreate();
+  CreateWindows();
+  if (already_running_) {
+    MessageBoxW(nullptr, Widen(messages_.Text(msg::AlreadyRunning)).c_str(), L"LarkWatch",
+                MB_OK | MB_ICONERROR);
+    return;
+  }
+  // Every window exists: the requests that waited since the queue was created are served now.
+  hooking_.StartServing();
+  MessageLoop();
+}
+
+// The main window's creation: its state and menu, the locks, the values read at start, and the
+// start of the hooking (the queue's creation is the single-instance test).
+void Application::MainFormCreate() {
+  main_form_.Create();
+  ReadStartValues();
+  hooking_.SetUp();
+  log_ = std::make_unique<AttemptLog>("logs.txt", messages_, clock_, SystemCodec());
+  extensions_ = std::make_unique<NoExtensions>();
+  const bool created = hooking_.CreateQueue(
+      QueueName(hooking_.QueueNumber()),
+      [this](std::span<const uint8_t> message, const DialIntake::AnswerSink& answer) {
+        if (intake_) {
+          intake_->HandleDialRequest(message, answer);
+        } else {
+          answer(0);
+        }
+      });
+  if (!created) {
+    hooking_.TearDown();
+    already_running_ = true;
+    return;
+  }
+  hooking_.Inject();
+  extended_ras_sizes_ = SystemUsesExtendedRasSizes();
+}
+
+void Application::ReadStartValues() {
+  if (!registry_.KeyExists(Hive::CurrentUser, kSettingsKey)) return;
+  RegValue<std::string> number = registry_.ReadString(Hive::CurrentUser, kSettingsKey, "LWNo");
+  if (number.ok()) accelerated_number_ = number.value;
+  RegValue<std::string> language =
+      registry_.ReadString(Hive::CurrentUser, kSettingsKey, "Langugage");
+  if (language.ok()) language_ = language.value;
+}
+
+// The windows after the main one, in their fixed order; the options dialog, last, completes
+// the start-up.
+void Application::CreateWindows() {
+  auto identity_source = MakeWindowsMachineIdentitySource();
+  machine_identity_ = ComputeMachineIdentity(*identity_source);
+  info_form_ = std::make_unique<InfoForm>(InfoFormDeps{settings_, messages_, {}});
+  about_form_.Create();
+  login_form_.Create(L"TLoginForm", texts_.Text("TLoginForm", "", ControlProperty::WindowCaption));
+  default_form_.Create(L"TDefaultForm",
+                       texts_.Text("TDefaultForm", "", ControlProperty::WindowCaption));
+  question_app_form_ = std::make_unique<QuestionAppForm>(
+      QuestionWindowDeps{texts_, messages_, nullptr, {}, {}},
+      AppListDeps{settings_,
+                  SaveListTo(ListStorage{registry_, std::filesystem::path(program_dir_),
+                                         machine_identity_, program_path_}),
+                  {}});
+  input_form_.Create(L"TInputForm", "LarkWatch");
+  question_form_ =
+      std::make_unique<QuestionForm>(QuestionWindowDeps{texts_, messages_, nullptr, {}, {}});
+  addons_form_.Create(L"TAddonsForm",
+                      texts_.Text("TAddonsForm", "", ControlProperty::WindowCaption));
+  options_form_.Create(L"TOptionsForm",
+                       texts_.Text("TOptionsForm", "", ControlProperty::WindowCaption));
+  if (!already_running_) OptionsFormCreate();
+}
+
+// The options dialog's creation: the settings and lists are loaded (with the first-run
+// configuration and the checksum warnings), then the monitoring starts.
+void Application::OptionsFormCreate() {
+  ConfigEnv env{settings_,
+                registry_,
+                config_ui_,
+                messages_,
+                std::filesystem::path(program_dir_),
+                program_path_,
+                machine_identity_,
+                [](const std::filesystem::path& dir) { SetCurrentDirectoryW(dir.c_str()); }};
+  const LoadOutcome outcome = LoadSettings(env, true);
+  ReportLoadFailure(env, true, outcome);
+
+  dialup_ = std::make_unique<RasDialUp>(extended_ras_sizes_);
+  notifier_ = std::make_unique<WinNotifier>(*info_form_);
+  questions_ = std::make_unique<WinQuestions>(*question_form_, *question_app_form_);
+  policy_ =
+      std::make_unique<Policy>(PolicyPorts{settings_, *dialup_, *notifier_, *questions_, clock_,
+                                           registry_, messages_, *this, SystemCodec()});
+  intake_ = std::make_unique<DialIntake>(decision_lock_, *policy_, *extensions_, *log_);
+  StartMonitoring();
+  main_form_.Hide();
+}
+
+// The tray icon, idle, with the menu.
+void Application::StartMonitoring() {
+  tray_ = std::make_unique<TrayIcon>();
+  tray_->SetPopupMenu(main_form_.popup_menu());
+  tray_->SetAutoShow(true);
+  tray_->OnMenuCommand = [this](UINT command) {
+    PostMessageW(main_form_.hwnd(), WM_COMMAND, command, 0);
+  };
+  tray_->OnLeftBtnClick = [this] {
+    if (main_form_.IsVisible()) main_form_.Hide();
+  };
+  tray_->SetImage(image::kIdle);
+  tray_->SetHint(messages_.Text(msg::TrayIdle));
+  tray_->SetEnabled(true);
+}
+
+// The program's own dial of the accelerated connection comes with the dial-up service; until
+// then a refused modem dial is only refused.
+void Application::EnableAccelerationTimer() {}
+
+void Application::MessageLoop() {
+  MSG message;
+  for (;;) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return;
+      // Only posted close messages pass here: "--stop" ends the program without a question,
+      // whatever window it was posted to.
+      if (message.message == WM_CLOSE) {
+        main_form_.ForceClose();
+        continue;
+      }
+      if (about_form_.IsVisible() && IsDialogMessageW(about_form_.hwnd(), &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    IdleProcessing();
+    WaitMessage();
+  }
+}
+
+// Runs whenever the main thread has nothing else to do.
+void Application::IdleProcessing() {}
+
+void Application::MainFormCommand(UINT command) {
+  switch (command) {
+    case kMenuStats:
+      main_form_.Show(SW_SHOWNORMAL);
+      SetForegroundWindow(main_form_.hwnd());
+      break;
+    case kMenuOptions:
+      options_form_.Show(SW_SHOWNORMAL);
+      break;
+    case kMenuAbout:
+      about_form_.ShowAbout();
+      break;
+    case kMenuHelp:
+      MenuHelp();
+      break;
+    case kMenuLangVersionHttp:
+      ShellExecuteW(nullptr, L"open", Widen(messages_.Text(msg::TranslatorWeb)).c_str(), nullptr,
+                    nullptr, SW_SHOWNORMAL);
+      break;
+    case kMenuLangVersionEmail:
+      ShellExecuteW(nullptr, L"open",
+                    Widen("mailto:" + messages_.Text(msg::TranslatorMail)).c_str(), nullptr,
+                    nullptr, SW_SHOWNORMAL);
+      break;
+    default:
+      break;
+  }
+}
+
+// The help file beside the program, opened by the shell; its errors are not reported.
+void Application::MenuHelp() {
+  const std::wstring help = program_dir_ + L"Help\\index.html";
+  ShellExecuteW(nullptr, L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// The program is really closing: the icon says so and goes.
+void Application::MainFormCloseHandler() {
+  main_form_.Hide();
+  if (tray_) {
+    tray_->OnLeftBtnClick = nullptr;
+    tray_->SetHint(messages_.Text(msg::TrayClosing));
+    tray_->SetEnabled(false);
+  }
+}
+
+// The main window's destruction: the hook library leaves every process and the queue stops
+// before anything it needs goes; then the values kept across runs are saved.
+void Application::MainFormDestroy() {
+  if (already_running_) return;
+  // A decision still waiting for an answer is ended, so that the queue can stop.
+  if (question_form_) question_form_->Abandon();
+  if (question_app_form_) question_app_form_->Abandon();
+  hooking_.Remove();
+  hooking_.TearDown();
+  SaveShutdownValues();
+}
+
+void Application::SaveShutdownValues() {
+  if (!registry_.CreateKey(Hive::CurrentUser, kSettingsKey)) return;
+  RECT rect = {};
+  GetWindowRect(main_form_.hwnd(), &rect);
+  registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "X", static_cast<uint32_t>(rect.left));
+  registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "Y", static_cast<uint32_t>(rect.top));
+  registry_.WriteString(Hive::CurrentUser, kSettingsKey, "Langugage", language_);
+  const bool on_top = (GetWindowLongPtrW(main_form_.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "StatsOnTop", on_top ? 1 : 0);
+}
+
+}  // namespace lw

@@ -1,0 +1,108 @@
+#pragma once
+// The running program: its windows in their fixed order, the queue that serves the hook
+// library, the policy wired to the real ports, the message loop with its idle processing, and
+// the shutdown in order. One object, living on the main thread from start to end.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "common/win/system_clock.h"
+#include "config/control_texts.h"
+#include "config/messages.h"
+#include "config/settings.h"
+#include "config/win/win_registry.h"
+#include "hooking/intake.h"
+#include "hooking/win/hooking_library.h"
+#include "policy/program_state.h"
+#include "shell/win/about_form.h"
+#include "shell/win/main_form.h"
+#include "shell/win/pending_form.h"
+#include "shell/win/win_config_ui.h"
+
+namespace lw {
+
+class AttemptLog;
+class InfoForm;
+class Policy;
+class QuestionAppForm;
+class QuestionForm;
+class RasDialUp;
+class TrayIcon;
+class WinNotifier;
+class WinQuestions;
+
+class Application final : public ProgramState {
+ public:
+  Application();
+  ~Application() override;
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Starts up, runs until the program ends, and shuts down. A second instance shows its message
+  // and returns.
+  void Run();
+
+  // What the decisions read of the program (any thread).
+  std::string ProgramPath() override { return program_path_; }
+  int32_t OwnCountryCode() override { return own_country_code_; }
+  bool OwnDialPending() override { return own_dial_pending_.load(); }
+  void EnableAccelerationTimer() override;
+
+ private:
+  void MainFormCreate();
+  void CreateWindows();
+  void OptionsFormCreate();
+  void StartMonitoring();
+  void MessageLoop();
+  void IdleProcessing();
+  void MainFormCommand(UINT command);
+  void MainFormCloseHandler();
+  void MainFormDestroy();
+  void MenuHelp();
+  void ReadStartValues();
+  void SaveShutdownValues();
+
+  // The program's own file and folder (ANSI bytes for the policy, wide for files).
+  std::string program_path_;
+  std::wstring program_dir_;
+  int32_t own_country_code_ = 0;
+  std::atomic<bool> own_dial_pending_{false};
+  bool already_running_ = false;
+  bool extended_ras_sizes_ = false;
+  std::string accelerated_number_;
+  std::string language_;
+  std::string machine_identity_;  // computed once, when the windows are created
+
+  MessageTable messages_;
+  ControlTexts texts_;
+  SettingsStore settings_;
+  WinRegistry registry_;
+  SystemClock clock_;
+  std::mutex decision_lock_;
+  std::unique_ptr<RasDialUp> dialup_;
+
+  TMainForm main_form_;
+  std::unique_ptr<InfoForm> info_form_;
+  TAboutForm about_form_;
+  PendingForm login_form_;
+  PendingForm default_form_;
+  std::unique_ptr<QuestionAppForm> question_app_form_;
+  PendingForm input_form_;
+  std::unique_ptr<QuestionForm> question_form_;
+  PendingForm addons_form_;
+  PendingForm options_form_;
+  std::unique_ptr<TrayIcon> tray_;
+  WinConfigUi config_ui_;
+
+  std::unique_ptr<WinNotifier> notifier_;
+  std::unique_ptr<WinQuestions> questions_;
+  std::unique_ptr<Policy> policy_;
+  std::unique_ptr<AttemptLog> log_;
+  std::unique_ptr<ExtensionNotifications> extensions_;
+  std::unique_ptr<DialIntake> intake_;
+  HookingLibrary hooking_;
+};
+
+}  // namespace lw

@@ -1,0 +1,60 @@
+#include "shell/win/win_config_ui.h"
+
+#include <windows.h>
+
+#include "common/win/wide.h"
+#include "shell/win/form.h"
+
+namespace lw {
+
+MessageAnswer WinConfigUi::ShowMessage(std::string_view text, std::string_view caption,
+                                       MessageIcon icon, MessageButtons buttons) {
+  UINT flags = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
+  switch (icon) {
+    case MessageIcon::Information:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+    case MessageIcon::Warning:
+      flags |= MB_ICONWARNING;
+      break;
+    case MessageIcon::Error:
+      flags |= MB_ICONERROR;
+      break;
+  }
+  // Start-up messages come before any window is shown: no owner, but in front of the others.
+  const int answer =
+      MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), flags | MB_SETFOREGROUND);
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void WinConfigUi::SetListCaptionAlert(ListKind list, bool alert) {
+  alerts_[static_cast<int>(list)] = alert;
+}
+
+ChosenEntry WinConfigUi::ChooseFirstRunEntry(std::string_view caption) {
+  return windows_.choose_entry ? windows_.choose_entry(caption) : ChosenEntry{};
+}
+
+void WinConfigUi::ShowOptions(bool /*safe_page*/) {
+  if (windows_.options) windows_.options->Show(SW_SHOWNORMAL);
+}
+
+void WinConfigUi::ApplyStatsOnTop(bool on_top) {
+  if (!windows_.statistics || !windows_.statistics->hwnd()) return;
+  SetWindowPos(windows_.statistics->hwnd(), on_top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+WindowPosition WinConfigUi::StatsWindowPosition() {
+  RECT rect = {};
+  if (windows_.statistics && windows_.statistics->hwnd()) {
+    GetWindowRect(windows_.statistics->hwnd(), &rect);
+  }
+  return {rect.left, rect.top};
+}
+
+}  // namespace lw

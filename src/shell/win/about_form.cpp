@@ -87,10 +87,10 @@ std::string TAboutForm::MailCommand() const {
 
 void TAboutForm::ShowAbout() {
   scroll_ = 0;
+  if (on_visibility) on_visibility(true);
   Show(SW_SHOWNORMAL);
   SetForegroundWindow(hwnd());
   SetTimer(hwnd(), kScrollTimer, kScrollMs, nullptr);
-  if (on_visibility) on_visibility(true);
 }
 
 void TAboutForm::ButtonOkClick() {

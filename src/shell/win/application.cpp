@@ -129,18 +129,22 @@ void Application::CreateWindows() {
   machine_identity_ = ComputeMachineIdentity(*identity_source);
   info_form_ = std::make_unique<InfoForm>(InfoFormDeps{settings_, messages_, {}});
   about_form_.Create();
+  about_form_.on_visibility = [this](bool shown) { SetTaskbarButton(about_form_.hwnd(), shown); };
   login_form_.Create(L"TLoginForm", texts_.Text("TLoginForm", "", ControlProperty::WindowCaption));
   default_form_.Create(L"TDefaultForm",
                        texts_.Text("TDefaultForm", "", ControlProperty::WindowCaption));
   question_app_form_ = std::make_unique<QuestionAppForm>(
-      QuestionWindowDeps{texts_, messages_, nullptr, {}, {}},
+      QuestionWindowDeps{texts_, messages_, nullptr,
+                         [this] { SetTaskbarButton(question_app_form_->handle(), true); },
+                         [this] { SetTaskbarButton(question_app_form_->handle(), false); }},
       AppListDeps{settings_,
                   SaveListTo(ListStorage{registry_, std::filesystem::path(program_dir_),
                                          machine_identity_, program_path_}),
                   {}});
   input_form_.Create(L"TInputForm", "LarkWatch");
-  question_form_ =
-      std::make_unique<QuestionForm>(QuestionWindowDeps{texts_, messages_, nullptr, {}, {}});
+  question_form_ = std::make_unique<QuestionForm>(QuestionWindowDeps{
+      texts_, messages_, nullptr, [this] { SetTaskbarButton(question_form_->handle(), true); },
+      [this] { SetTaskbarButton(question_form_->handle(), false); }});
   addons_form_.Create(L"TAddonsForm",
                       texts_.Text("TAddonsForm", "", ControlProperty::WindowCaption));
   options_form_.Create(L"TOptionsForm",
@@ -211,6 +215,15 @@ void Application::MessageLoop() {
     IdleProcessing();
     WaitMessage();
   }
+}
+
+// The program's windows are tool windows, without taskbar buttons; a window that waits for the
+// user gets one while it is shown, so that it can be found again behind other windows.
+void Application::SetTaskbarButton(HWND window, bool shown) {
+  if (!window) return;
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  const LONG_PTR wanted = shown ? (style | WS_EX_APPWINDOW) : (style & ~WS_EX_APPWINDOW);
+  if (wanted != style) SetWindowLongPtrW(window, GWL_EXSTYLE, wanted);
 }
 
 // Runs whenever the main thread has nothing else to do.

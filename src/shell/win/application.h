@@ -61,6 +61,7 @@ class Application final : public ProgramState {
   void MainFormCloseHandler();
   void MainFormDestroy();
   void MenuHelp();
+  void SetTaskbarButton(HWND window, bool shown);
   void ReadStartValues();
   void SaveShutdownValues();
 

@@ -30,43 +30,15 @@
 #include "notify/win/question_form.h"
 #include "notify/win/win_questions.h"
 #include "shell/win/main_thread.h"
+#include "support/message_pump.h"
 
 namespace lw {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-// Runs messages until `done` or the time is up; true when done.
-template <typename Done>
-bool PumpUntil(Done done, int timeout_ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    Pump();
-  }
-  return true;
-}
-
-void PumpFor(int ms) {
-  PumpUntil([] { return false; }, ms);
-}
-
-std::filesystem::path ScreenshotDir() {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::filesystem::path dir =
-      std::filesystem::path(exe).parent_path().parent_path() / "screenshots";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  return dir;
-}
+using test::Pump;
+using test::PumpFor;
+using test::PumpUntil;
+using test::ScreenshotDir;
 
 // Copies a window as it is drawn (frame included) into a 24-bit BMP. The window's own device
 // context is read: under Wine each window draws into a surface of its own, which the screen's

@@ -31,6 +31,7 @@
 #include "notify/win/win_questions.h"
 #include "shell/win/main_thread.h"
 #include "support/message_pump.h"
+#include "support/window_snapshot.h"
 
 namespace lw {
 namespace {
@@ -39,46 +40,7 @@ using test::Pump;
 using test::PumpFor;
 using test::PumpUntil;
 using test::ScreenshotDir;
-
-// Copies a window as it is drawn (frame included) into a 24-bit BMP. The window's own device
-// context is read: under Wine each window draws into a surface of its own, which the screen's
-// device context does not show.
-void SnapWindow(HWND window, const std::string& name) {
-  if (window == nullptr) return;
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME | RDW_ERASE);
-  PumpFor(300);
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // rows from the bottom, as the file wants them
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = static_cast<DWORD>((width * 3 + 3) & ~3);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height);
-  std::ofstream out(ScreenshotDir() / (name + ".bmp"), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * height);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-}
+using test::SnapWindow;
 
 // Sends a key to a window as if typed, with Ctrl held or not.
 void Key(HWND window, WPARAM key, bool control = false) {

@@ -9,6 +9,7 @@
 #include "config/settings_io.h"
 #include "config/win/machine_identity_win.h"
 #include "dialup/win/ras_dialup.h"
+#include "hooking/win/hook_injector.h"
 #include "notify/notifier.h"
 #include "notify/win/info_form.h"
 #include "notify/win/main_images.h"
@@ -39,14 +40,6 @@ std::string ModulePathAnsi() {
   return std::string(path, length < sizeof path ? length : 0);
 }
 
-std::wstring ModuleFolder() {
-  wchar_t path[32768] = L"";
-  const DWORD length = GetModuleFileNameW(nullptr, path, 32768);
-  std::wstring folder(path, length < 32768 ? length : 0);
-  const std::size_t slash = folder.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
 // The country code of the system default locale.
 int32_t SystemCountryCode() {
   wchar_t code[16] = L"";
@@ -58,7 +51,7 @@ int32_t SystemCountryCode() {
 
 Application::Application()
     : program_path_(ModulePathAnsi()),
-      program_dir_(ModuleFolder()),
+      program_dir_(ProgramFolder()),
       own_country_code_(SystemCountryCode()),
       main_form_(texts_, messages_,
                  {[this] { IdleProcessing(); }, [this](UINT command) { MainFormCommand(command); },

@@ -29,8 +29,13 @@ lw_wine_pl() {
 # command of a pipeline would inherit the pipe, and the reader (ctest, $(...)) would block
 # until the server exits.
 # Cheap when the server already runs: `wineserver -p` then exits at once with status 2.
+# The session's boot starts what the Run key names; a run of the program that switched its
+# autorun on leaves itself there, and a program started that way would hold the queue that the
+# tests create. The value is removed before the boot.
 lw_wine_start() {
   if "$WINESERVER" -p </dev/null >/dev/null 2>&1; then
+    "$WINE64" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v LarkWatch /f \
+      </dev/null >/dev/null 2>&1 || true
     "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
   fi
 }

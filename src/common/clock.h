@@ -11,6 +11,9 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual void Sleep(uint32_t milliseconds) = 0;
+  // Milliseconds of a count that goes on while the machine sleeps: a delay measured with it
+  // ends on time after a sleep, where a plain Sleep would still be waiting.
+  virtual uint64_t ElapsedMs() = 0;
   // Local date and time as the regional settings give them: short date, one blank, long time.
   // UTF-8.
   virtual std::string LocalDateTimeText() = 0;

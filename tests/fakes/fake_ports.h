@@ -75,9 +75,17 @@ class ScriptedQuestions : public Questions {
 
 class FakeClock : public Clock {
  public:
-  void Sleep(uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
+  void Sleep(uint32_t milliseconds) override {
+    sleeps.push_back(milliseconds);
+    elapsed += milliseconds + machine_sleep_ms;
+    machine_sleep_ms = 0;
+  }
+  uint64_t ElapsedMs() override { return elapsed; }
   std::string LocalDateTimeText() override { return now; }
   std::vector<uint32_t> sleeps;
+  uint64_t elapsed = 1000;
+  // Time the machine spends asleep during the next Sleep.
+  uint64_t machine_sleep_ms = 0;
   std::string now = "2026-12-10 12:34:56";
 };
 
@@ -95,9 +103,52 @@ class FakeDialUp : public DialUp {
     if (it == countries.end()) return std::nullopt;
     return it->second;
   }
+  uint32_t EnumConnections(std::vector<ConnectionRecord>& out) override {
+    out = enum_connections_code ? std::vector<ConnectionRecord>{} : connections;
+    return enum_connections_code;
+  }
+  uint32_t EnumEntries(std::vector<std::string>& out) override {
+    out.clear();
+    if (enum_entries_code) return enum_entries_code;
+    for (const auto& entry : entries) out.push_back(entry.first);
+    return 0;
+  }
+  uint32_t GetEntryDialParams(std::string_view entry, StoredCredentials& out) override {
+    if (dial_params_code) return dial_params_code;
+    auto it = credentials.find(std::string(entry));
+    if (it == credentials.end()) return 623;
+    out = it->second;
+    return 0;
+  }
+  uint32_t Dial(const DialParams& params, DialNotifier notifier) override {
+    dials.push_back(params);
+    last_notifier = std::move(notifier);
+    return dial_code;
+  }
+  std::optional<std::string> GetErrorString(uint32_t code) override {
+    auto it = error_texts.find(code);
+    if (it == error_texts.end()) return std::nullopt;
+    return it->second;
+  }
+  uint32_t HangUp(uint64_t handle) override {
+    hang_ups.push_back(handle);
+    return hang_up_code;
+  }
+
   std::map<std::string, EntryProperties> entries;
   std::map<uint32_t, std::string> countries;
   std::vector<std::pair<std::string, std::string>> property_reads;
+  std::vector<ConnectionRecord> connections;
+  uint32_t enum_connections_code = 0;
+  uint32_t enum_entries_code = 0;
+  std::map<std::string, StoredCredentials> credentials;
+  uint32_t dial_params_code = 0;
+  std::vector<DialParams> dials;
+  DialNotifier last_notifier;
+  uint32_t dial_code = 0;
+  std::map<uint32_t, std::string> error_texts;
+  std::vector<uint64_t> hang_ups;
+  uint32_t hang_up_code = 0;
 };
 
 class FakeProgramState : public ProgramState {

@@ -8,6 +8,9 @@ namespace lw {
 
 void SystemClock::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+// The tick count goes on while the machine sleeps (the waits of the system do not).
+uint64_t SystemClock::ElapsedMs() { return GetTickCount64(); }
+
 std::string SystemClock::LocalDateTimeText() {
   SYSTEMTIME now;
   GetLocalTime(&now);

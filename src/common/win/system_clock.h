@@ -9,6 +9,7 @@ namespace lw {
 class SystemClock final : public Clock {
  public:
   void Sleep(uint32_t milliseconds) override;
+  uint64_t ElapsedMs() override;
   std::string LocalDateTimeText() override;
 };
 

@@ -439,6 +439,37 @@ TEST_F(QuestionFormsTest, PolledFromTheDecidingThread) {
   EXPECT_EQ(answer, 0);
 }
 
+TEST_F(QuestionFormsTest, ADecisionWaitsWhileTheWindowCarriesAnotherQuestion) {
+  QuestionForm& form = Question();
+  QuestionAppForm& app_form = AppQuestion();
+  WinQuestions questions(form, app_form);
+  form.MarkActive();
+  form.Ask("Czy utrzymać to połączenie ?", 0);  // the connection monitor's question
+  std::atomic<bool> done{false};
+  std::atomic<int32_t> answer{-1};
+  std::thread decider([&] {
+    questions.ShowQuestion("Zezwolić na dostęp do modemu?", 0);
+    while (questions.QuestionActive()) Sleep(20);
+    answer = questions.QuestionAnswer();
+    done = true;
+  });
+  ASSERT_TRUE(PumpUntil([&] { return questions.Busy() && !form.input_guarded(); }, 3000));
+  PumpFor(100);
+  EXPECT_EQ(form.question_text(), "Czy utrzymać to połączenie ?") << "not taken over";
+  PostMessageW(form.button_no(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !form.Visible(); }, 3000));
+  EXPECT_FALSE(done) << "the other question's answer is not the decision's";
+  questions.QuestionClosed();  // what the window's hiding posts
+  ASSERT_TRUE(PumpUntil([&] { return form.Visible() && !form.input_guarded(); }, 3000));
+  EXPECT_EQ(form.question_text(), "Zezwolić na dostęp do modemu?");
+  PostMessageW(form.button_yes(), BM_CLICK, 0, 0);
+  const bool finished = PumpUntil([&] { return done.load(); }, 3000);
+  decider.join();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(answer, 1);
+  EXPECT_FALSE(questions.Busy());
+}
+
 TEST_F(QuestionFormsTest, AQuestionThatCannotBeShownIsNotWaitedFor) {
   QuestionForm& form = Question();
   QuestionAppForm& app_form = AppQuestion();

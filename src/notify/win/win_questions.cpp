@@ -20,12 +20,43 @@ int32_t WinQuestions::AppQuestionAnswer() { return app_question_.Answer(); }
 bool WinQuestions::QuestionVisible() { return question_.Visible(); }
 
 void WinQuestions::ShowQuestion(const std::string& text, int32_t countdown) {
-  QuestionForm* form = &question_;
-  form->MarkActive();
-  if (!RunOnMainThread([form, text, countdown] { form->Ask(text, countdown); })) form->Abandon();
+  asked_.store(false);
+  waiting_.store(true);
+  if (!RunOnMainThread([this, text, countdown] { AskWhenFree(text, countdown); })) {
+    waiting_.store(false);
+  }
 }
 
-bool WinQuestions::QuestionActive() { return question_.Active(); }
+void WinQuestions::AskWhenFree(const std::string& text, int32_t countdown) {
+  if (!waiting_.load()) return;
+  if (question_.Visible() || question_.Active()) {
+    deferred_ = Deferred{text, countdown};
+    return;
+  }
+  question_.MarkActive();
+  question_.Ask(text, countdown);
+  asked_.store(true);
+}
+
+void WinQuestions::QuestionClosed() {
+  if (!deferred_) return;
+  Deferred next = std::move(*deferred_);
+  deferred_.reset();
+  AskWhenFree(next.text, next.countdown);
+}
+
+void WinQuestions::Abandon() {
+  deferred_.reset();
+  waiting_.store(false);
+  question_.Abandon();
+}
+
+bool WinQuestions::QuestionActive() {
+  if (!waiting_.load()) return false;
+  // Asked (the window's Active was set before) and answered: the wait is over.
+  if (asked_.load() && !question_.Active()) waiting_.store(false);
+  return waiting_.load();
+}
 
 int32_t WinQuestions::QuestionAnswer() { return question_.Answer(); }
 

@@ -7,6 +7,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 "$root/scripts/setup.sh"
+# The demo's own prefix: it gets the simulated phone line, which the unit tests' prefix must
+# not have (their hook tests compare with Wine's own rasapi32).
+export LW_WINEPREFIX=${LW_WINEPREFIX:-$root/build/wineprefix-demo}
 source "$root/scripts/wine-env.sh"
 if [ -z "${DISPLAY:-}" ]; then
   lw_display_start
@@ -15,8 +18,11 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 lw_wine_prepare
 "$root/scripts/build.sh" win64
+# The program's dial-up calls reach the simulated line (tools/linesim/README.md).
+lw_linesim_install
 
 program="$root/build/win64/bin/larkwatch.exe"
 cd "$(dirname "$program")"
-echo "run: starting $program (end it with: scripts/wine-run.sh $program --stop)"
+echo "run: starting $program (end it with:" \
+  "LW_WINEPREFIX=$WINEPREFIX scripts/wine-run.sh $program --stop)"
 lw_wine_pl explorer /desktop=LarkWatch,1024x768 "$program"

@@ -61,6 +61,28 @@ lw_wine_prepare() {
   lw_wine_start
 }
 
+# Installs the simulated phone line into the prefix: linesim.dll of the win64 build (or the
+# given file) as system32\rasapi32.dll, preferred to Wine's own stub by a DLL override for every
+# program. Works on $WINEPREFIX only, never on a real Windows system. Cheap when nothing changed;
+# the copy is moved into place, so that programs that have the old one loaded keep running.
+lw_linesim_install() {
+  local dll=${1:-$LW_ROOT/build/win64/bin/linesim.dll}
+  local target="$WINEPREFIX/drive_c/windows/system32/rasapi32.dll"
+  if [ ! -f "$dll" ]; then
+    echo "linesim: $dll is missing: build the win64 preset first" >&2
+    return 1
+  fi
+  if ! cmp -s "$dll" "$target"; then
+    cp "$dll" "$target.linesim" && mv -f "$target.linesim" "$target" || return 1
+  fi
+  # The server writes the registry to user.reg a while after a change; until then the value is
+  # simply set again.
+  if ! grep -qF '"rasapi32"="native,builtin"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    "$WINE64" reg add 'HKCU\Software\Wine\DllOverrides' /v rasapi32 /t REG_SZ /d native,builtin \
+      /f </dev/null >/dev/null 2>&1 || return 1
+  fi
+}
+
 # Ends every Wine process of this prefix and waits for the server to go.
 lw_wine_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true

@@ -36,7 +36,8 @@ LW_DIR="$WINEPREFIX/drive_c/lwtest/$LW_SCENARIO"
 LW_OUT="$LW_ROOT/build/e2e-output/$LW_SCENARIO"
 LW_SHOTS="$LW_ROOT/build/e2e-screenshots"
 # The files lw_e2e_setup copies into the program folder when the build has them.
-LW_E2E_FILES=(larkwatch.exe larkwatch.dll dialer.exe lwdriver.exe lwconfig.exe lwprobe.exe)
+LW_E2E_FILES=(larkwatch.exe larkwatch.dll dialer.exe lwdriver.exe lwconfig.exe lwprobe.exe
+  linectl.exe)
 # The bound of one foreground Windows command, in seconds (the driver bounds its own waits).
 LW_E2E_COMMAND_SECONDS=${LW_E2E_COMMAND_SECONDS:-120}
 
@@ -345,5 +346,11 @@ lw_e2e_setup() {
   done
   lw_config --clear >"$LW_OUT/setup-clear.out" 2>&1 ||
     lw_fail "lwconfig --clear failed: $(cat "$LW_OUT/setup-clear.out")"
+  # The simulated line answers the dial-up calls of every program of the prefix; each scenario
+  # starts with an empty phonebook and no connections, failure modes or delays.
+  lw_linesim_install "$LW_BIN/linesim.dll" || lw_fail "the simulated line cannot be installed"
+  rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Network/Connections/Pbk/rasphone.pbk
+  lw_exec linectl.exe reset >"$LW_OUT/setup-line.out" 2>&1 ||
+    lw_fail "linectl reset failed: $(cat "$LW_OUT/setup-line.out")"
   lw_step "ready: $LW_WIN_DIR on DISPLAY=$DISPLAY, prefix $WINEPREFIX"
 }

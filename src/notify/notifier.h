@@ -9,6 +9,8 @@ namespace lw {
 
 // Image indexes of the main image list.
 namespace image {
+inline constexpr int kStatsOnTop = 3;     // the statistics window's lock, closed
+inline constexpr int kStatsNotOnTop = 4;  // and open
 inline constexpr int kPolicyHangUp = 6;
 inline constexpr int kIdle = 7;
 inline constexpr int kAcceleration = 9;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -260,23 +261,24 @@ TEST_F(InfoFormTest, Screenshots) {
 // ---- The main images ----
 
 TEST(MainImages, TheUsedIndexesHavePicturesAndTheOthersAreBlank) {
-  const std::set<int> used = {0, 6, 7, 9, 12, 13, 14, 18};
+  const std::set<int> shields = {0, 6, 7, 9, 12, 13, 14, 18};
+  const std::set<int> padlocks = {3, 4};
   std::set<std::vector<uint32_t>> distinct;
   for (int i = 0; i < kMainImageCount; ++i) {
     const std::vector<uint32_t> pixels = MainImagePixels(i, 16);
     ASSERT_EQ(pixels.size(), 256u);
     int opaque = 0;
     for (uint32_t p : pixels) opaque += (p >> 24) >= 128;
-    if (used.count(i)) {
-      EXPECT_GT(opaque, 120) << "image " << i;
-      // The corners stay clear: the shield does not fill the square.
+    if (shields.count(i) || padlocks.count(i)) {
+      EXPECT_GT(opaque, shields.count(i) ? 120 : 80) << "image " << i;
+      // The corners stay clear: no picture fills the square.
       EXPECT_EQ(pixels[0] >> 24, 0u) << "image " << i;
       distinct.insert(pixels);
     } else {
       EXPECT_EQ(opaque, 0) << "image " << i;
     }
   }
-  EXPECT_EQ(distinct.size(), used.size());
+  EXPECT_EQ(distinct.size(), shields.size() + padlocks.size());
   EXPECT_TRUE(MainImagePixels(kMainImageCount, 16).empty());
   EXPECT_TRUE(MainImagePixels(-1, 16).empty());
 }
@@ -365,6 +367,44 @@ TEST(MainImages, Sheet) {
     }
   }
   WriteBmp(ScreenshotDir() / "main_images_actual.bmp", actual, actual_width, kRow * 2);
+}
+
+// The statistics window's button pictures: each drawn, each different, as icons too; a sheet
+// of them enlarged four times, for looking at.
+TEST(MainImages, ButtonGlyphs) {
+  const ButtonGlyph glyphs[] = {ButtonGlyph::Previous, ButtonGlyph::Next, ButtonGlyph::LastInfo,
+                                ButtonGlyph::Refresh};
+  constexpr int kZoom = 4;
+  constexpr int kCell = 16 * kZoom + 8;
+  const int width = kCell * static_cast<int>(std::size(glyphs));
+  std::vector<uint32_t> sheet(static_cast<std::size_t>(width) * kCell, 0xFFE8E8E8);
+  std::set<std::vector<uint32_t>> distinct;
+  int column = 0;
+  for (ButtonGlyph glyph : glyphs) {
+    const std::vector<uint32_t> pixels = ButtonGlyphPixels(glyph, 16);
+    ASSERT_EQ(pixels.size(), 256u);
+    int opaque = 0;
+    for (uint32_t p : pixels) opaque += (p >> 24) >= 128;
+    EXPECT_GT(opaque, 40) << "glyph " << column;
+    distinct.insert(pixels);
+    HICON icon = ButtonGlyphIcon(glyph);
+    EXPECT_NE(icon, nullptr);
+    if (icon) DestroyIcon(icon);
+    for (int y = 0; y < 16 * kZoom; ++y) {
+      for (int x = 0; x < 16 * kZoom; ++x) {
+        const uint32_t p = pixels[static_cast<std::size_t>(y / kZoom) * 16 + x / kZoom];
+        const uint32_t a = p >> 24;
+        uint32_t out = 0xFF000000;
+        for (int c = 0; c < 3; ++c) {
+          out |= ((((p >> (8 * c)) & 0xFF) * a + 0xE8 * (255 - a)) / 255) << (8 * c);
+        }
+        sheet[static_cast<std::size_t>(4 + y) * width + column * kCell + 4 + x] = out;
+      }
+    }
+    ++column;
+  }
+  EXPECT_EQ(distinct.size(), std::size(glyphs));
+  WriteBmp(ScreenshotDir() / "button_glyphs.bmp", sheet, width, kCell);
 }
 
 }  // namespace

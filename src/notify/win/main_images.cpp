@@ -23,9 +23,18 @@ enum class Sign {
   HandsetDialling,
   Cross,
   Lightning,
-  Exclamation
+  Exclamation,
+  // Signs drawn without a shield, in the picture's own colours.
+  PadlockClosed,
+  PadlockOpen,
+  ArrowLeft,
+  ArrowRight,
+  Information,
+  Refresh,
 };
 
+// A picture: a shield of `fill` with a rim of `edge` and a white sign on it, or (no shield) the
+// sign alone in `fill` and `edge`.
 struct Picture {
   bool shield = false;
   COLORREF fill = 0;
@@ -34,11 +43,17 @@ struct Picture {
 };
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kNavy = RGB(36, 78, 150);
+constexpr COLORREF kDarkNavy = RGB(16, 40, 86);
 
 Picture PictureOf(int index) {
   switch (index) {
     case kProgramImage:
-      return {true, RGB(36, 78, 150), RGB(16, 40, 86), Sign::HandsetLifted};
+      return {true, kNavy, kDarkNavy, Sign::HandsetLifted};
+    case 3:
+      return {false, RGB(226, 172, 36), RGB(126, 88, 8), Sign::PadlockClosed};
+    case 4:
+      return {false, RGB(226, 172, 36), RGB(126, 88, 8), Sign::PadlockOpen};
     case 6:
       return {true, RGB(196, 36, 44), RGB(112, 14, 20), Sign::Cross};
     case 7:
@@ -208,11 +223,83 @@ void DrawHandset(const Sketch& sketch, Point centre, double scale, double degree
   }
 }
 
+std::vector<Point> Box(double left, double top, double right, double bottom) {
+  return {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
+}
+
+// A padlock: a steel shackle over a body of `fill` with a rim of `edge` and a keyhole. An open
+// lock has its shackle raised, the right leg out of the body.
+void DrawPadlock(const Sketch& sketch, const Picture& picture, bool open) {
+  constexpr COLORREF kSteel = RGB(128, 136, 148);
+  constexpr COLORREF kSteelEdge = RGB(60, 66, 76);
+  const double lift = open ? 9.0 : 0.0;
+  const Point bend = {32, 27 - lift};
+  // The shackle, rim first, then the steel inside it.
+  sketch.FillPolygon(ArcBand(bend, 8.0, 17.0, 0, 180), kSteelEdge);
+  sketch.FillPolygon(Box(15, bend.y, 24, 32), kSteelEdge);
+  sketch.FillPolygon(Box(40, bend.y, 49, open ? bend.y + 6 : 32), kSteelEdge);
+  sketch.FillPolygon(ArcBand(bend, 10.0, 15.0, 0, 180), kSteel);
+  sketch.FillPolygon(Box(17, bend.y - 0.5, 22, 32), kSteel);
+  sketch.FillPolygon(Box(42, bend.y - 0.5, 47, open ? bend.y + 4 : 32), kSteel);
+  // The body.
+  sketch.FillPolygon(RoundRect({32, 45}, 46, 34, 6, 0), picture.edge);
+  sketch.FillPolygon(RoundRect({32, 45}, 40, 28, 4, 0), picture.fill);
+  sketch.FillPolygon(Box(12, 31, 52, 37), Sketch::Mix(picture.fill, kWhite, 0.35));
+  // The keyhole.
+  sketch.FillCircle({32, 42}, 4.5, picture.edge);
+  sketch.FillPolygon({{30, 43}, {34, 43}, {35.5, 53}, {28.5, 53}}, picture.edge);
+}
+
+// A ring with an arrowhead at its clockwise end: the usual sign for "again".
+void DrawRefresh(const Sketch& sketch, const Picture& picture) {
+  const Point centre = {32, 34};
+  constexpr double kInner = 13.0;
+  constexpr double kOuter = 20.0;
+  // Degrees, 0 to the right and 90 up: the ring runs clockwise from kStart round to kEnd, where
+  // the head points on.
+  constexpr double kEnd = 45.0;
+  constexpr double kStart = kEnd + 285.0;
+  sketch.FillPolygon(ArcBand(centre, kInner - 2, kOuter + 2, kEnd + 4, kStart), picture.edge);
+  sketch.FillPolygon(ArcBand(centre, kInner, kOuter, kEnd + 4, kStart), picture.fill);
+  // The head: its base across the ring at kEnd, its tip ahead along the clockwise tangent.
+  const double a = kEnd * kPi / 180.0;
+  const Point radial = {std::cos(a), -std::sin(a)};
+  const Point ahead = {std::sin(a), std::cos(a)};
+  const double middle = (kInner + kOuter) / 2;
+  auto at = [&](double r, double forward) {
+    return Point{centre.x + radial.x * r + ahead.x * forward,
+                 centre.y + radial.y * r + ahead.y * forward};
+  };
+  sketch.FillPolygon({at(kInner - 11, -1), at(kOuter + 11, -1), at(middle, 19)}, picture.edge);
+  sketch.FillPolygon({at(kInner - 8, 0.5), at(kOuter + 8, 0.5), at(middle, 15)}, picture.fill);
+}
+
 // `small`: the picture is shown at 16 pixels or less, where fine detail runs together.
 void DrawSign(const Sketch& sketch, const Picture& picture, bool small) {
   const Point centre = {32, 31};
   switch (picture.sign) {
     case Sign::None:
+      break;
+    case Sign::PadlockClosed:
+    case Sign::PadlockOpen:
+      DrawPadlock(sketch, picture, picture.sign == Sign::PadlockOpen);
+      break;
+    case Sign::ArrowLeft:
+      sketch.FillPolygon({{46, 8}, {46, 56}, {12, 32}}, picture.edge);
+      sketch.FillPolygon({{42.5, 15}, {42.5, 49}, {18.5, 32}}, picture.fill);
+      break;
+    case Sign::ArrowRight:
+      sketch.FillPolygon({{18, 8}, {18, 56}, {52, 32}}, picture.edge);
+      sketch.FillPolygon({{21.5, 15}, {21.5, 49}, {45.5, 32}}, picture.fill);
+      break;
+    case Sign::Information:
+      sketch.FillCircle({32, 32}, 29, picture.edge);
+      sketch.FillCircle({32, 32}, 25.5, picture.fill);
+      sketch.FillCircle({32, 18}, 5, kWhite);
+      sketch.FillPolygon(RoundRect({32, 39}, 10, 22, 2, 0), kWhite);
+      break;
+    case Sign::Refresh:
+      DrawRefresh(sketch, picture);
       break;
     case Sign::HandsetResting:
       DrawHandset(sketch, {32, 29}, 0.95, 0, kWhite);
@@ -249,7 +336,7 @@ void DrawSign(const Sketch& sketch, const Picture& picture, bool small) {
 // Draws a picture oversampled and averages it down to `size` pixels.
 std::vector<uint32_t> Render(const Picture& picture, int size) {
   std::vector<uint32_t> pixels(static_cast<std::size_t>(size) * size, 0);
-  if (!picture.shield || size <= 0) return pixels;
+  if ((!picture.shield && picture.sign == Sign::None) || size <= 0) return pixels;
   const int canvas = size * kOversample;
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -273,7 +360,7 @@ std::vector<uint32_t> Render(const Picture& picture, int size) {
   DeleteObject(empty);
 
   Sketch sketch(dc, canvas);
-  sketch.Shield(picture.fill, picture.edge);
+  if (picture.shield) sketch.Shield(picture.fill, picture.edge);
   DrawSign(sketch, picture, size <= 16);
   GdiFlush();
 
@@ -364,6 +451,26 @@ std::vector<uint32_t> MainImagePixels(int index, int size) {
 HICON MainImageIcon(int index, int size) {
   if (index < 0 || index >= kMainImageCount || size <= 0) return nullptr;
   return IconFromPixels(MainImagePixels(index, size), size);
+}
+
+std::vector<uint32_t> ButtonGlyphPixels(ButtonGlyph glyph, int size) {
+  switch (glyph) {
+    case ButtonGlyph::Previous:
+      return Render({false, kNavy, kDarkNavy, Sign::ArrowLeft}, size);
+    case ButtonGlyph::Next:
+      return Render({false, kNavy, kDarkNavy, Sign::ArrowRight}, size);
+    case ButtonGlyph::LastInfo:
+      return Render({false, RGB(34, 118, 216), RGB(16, 64, 128), Sign::Information}, size);
+    case ButtonGlyph::Refresh:
+      return Render({false, RGB(44, 158, 68), RGB(20, 90, 36), Sign::Refresh}, size);
+  }
+  return {};
+}
+
+HICON ButtonGlyphIcon(ButtonGlyph glyph, int size) {
+  if (size <= 0) return nullptr;
+  const std::vector<uint32_t> pixels = ButtonGlyphPixels(glyph, size);
+  return pixels.empty() ? nullptr : IconFromPixels(pixels, size);
 }
 
 HIMAGELIST MainImageList() {

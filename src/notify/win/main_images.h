@@ -37,4 +37,12 @@ HICON MainImageIcon(int index, int size = 16);
 // from the top. Empty for an index outside the list.
 std::vector<uint32_t> MainImagePixels(int index, int size);
 
+// The pictures of the statistics window's small buttons, drawn the same way but not part of the
+// main image list.
+enum class ButtonGlyph { Previous, Next, LastInfo, Refresh };
+
+// A new icon of a button's picture, `size` pixels square; the caller destroys it.
+HICON ButtonGlyphIcon(ButtonGlyph glyph, int size = 16);
+std::vector<uint32_t> ButtonGlyphPixels(ButtonGlyph glyph, int size);
+
 }  // namespace lw

@@ -1,5 +1,10 @@
 #include "notify/win/form_support.h"
 
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <iterator>
+
 #include "common/win/wide.h"
 
 namespace lw::ui {
@@ -84,5 +89,87 @@ SIZE SizeForClient(HWND window, int client_width, int client_height) {
 }
 
 SIZE DesktopSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+namespace {
+
+// The size of a tool description that every version of the common controls takes (the newer
+// size with lpReserved is refused by the version without a manifest).
+const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
+
+TOOLINFOW ToolOf(HWND control) {
+  TOOLINFOW tool = {};
+  tool.cbSize = kToolInfoSize;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  return tool;
+}
+
+}  // namespace
+
+HWND CreateTooltips() {
+  static const bool initialised = [] {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    return InitCommonControlsEx(&controls) != FALSE;
+  }();
+  (void)initialised;
+  HWND tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+  if (tooltips) SendMessageW(tooltips, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
+  return tooltips;
+}
+
+void SetHint(HWND tooltips, HWND control, std::string_view text) {
+  if (tooltips == nullptr || control == nullptr) return;
+  std::wstring wide = Widen(text);
+  TOOLINFOW tool = ToolOf(control);
+  tool.lpszText = wide.data();
+  // A tool that exists gets the new text; otherwise it is added.
+  TOOLINFOW existing = ToolOf(control);
+  if (SendMessageW(tooltips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&existing))) {
+    SendMessageW(tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  } else {
+    SendMessageW(tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+std::string HintOf(HWND tooltips, HWND control) {
+  if (tooltips == nullptr || control == nullptr) return {};
+  wchar_t text[1024] = {};
+  TOOLINFOW tool = ToolOf(control);
+  tool.lpszText = text;
+  SendMessageW(tooltips, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+  return Narrow(text);
+}
+
+bool RunModal(const ModalLoop& loop) {
+  HWND owner = nullptr;
+  if (loop.owner && IsWindowEnabled(loop.owner)) {
+    owner = loop.owner;
+    EnableWindow(owner, FALSE);
+  }
+  bool quit = false;
+  while (!loop.done()) {
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (loop.idle) loop.idle();
+      if (loop.done()) break;
+      MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      quit = true;
+      break;
+    }
+    if (loop.pretranslate && loop.pretranslate(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (owner) EnableWindow(owner, TRUE);
+  return !quit;
+}
 
 }  // namespace lw::ui

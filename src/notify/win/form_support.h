@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,31 @@ SIZE SizeForClient(HWND window, int client_width, int client_height);
 
 // The screen the program calls the desktop: the primary display in pixels.
 SIZE DesktopSize();
+
+// Hints shown under the mouse: one tooltip window per form, one tool per control. The texts are
+// UTF-8; setting a control's hint again replaces it. The tooltip window has no owner (Wine
+// keeps an owner that has a topmost popup from being put on top itself), so the form destroys
+// it.
+HWND CreateTooltips();
+void SetHint(HWND tooltips, HWND control, std::string_view text);
+std::string HintOf(HWND tooltips, HWND control);
+
+// A modal window's message loop on the main thread.
+struct ModalLoop {
+  // Disabled while the loop runs (when it was enabled) and enabled again before RunModal
+  // returns, so that the activation goes back to it when the window hides. May be null.
+  HWND owner = nullptr;
+  // True ends the loop; asked after every message.
+  std::function<bool()> done;
+  // Runs whenever the queue is empty: the program's idle processing goes on inside the loop.
+  std::function<void()> idle = {};
+  // Sees every message first; true keeps it from TranslateMessage and DispatchMessage.
+  std::function<bool(MSG&)> pretranslate = {};
+};
+
+// Runs messages until `done`. A WM_QUIT ends the loop too and is posted again for the loop
+// outside; false then.
+bool RunModal(const ModalLoop& loop);
 
 // The window procedure of a form class: the object comes with WM_NCCREATE and is kept in the
 // window's user data; messages before that and after WM_NCDESTROY go to the default handling.

@@ -344,6 +344,43 @@ TEST_F(LineSim, RegisteredEventsAreSignalledByAnotherProcess) {
   CloseHandle(disconnected);
 }
 
+TEST_F(LineSim, AnotherProcessWaitingForConnectionsIsWokenByADialHere) {
+  const Ras& ras = Api();
+  Control(L"connect --number 0202122");
+  // linectl waits on an event it registered; only the dial below can wake it.
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;  // and no output
+  const std::wstring path = BinFolder() + L"linectl.exe";
+  std::wstring command = L"\"" + path + L"\" wait-connections 2 --timeout 60";
+  PROCESS_INFORMATION waiter = {};
+  ASSERT_TRUE(CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &waiter));
+  RASDIALPARAMSA params = DialParams("", "0700123");
+  HRASCONN connection = nullptr;
+  EXPECT_EQ(ras.RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection), 0u);
+  EXPECT_EQ(WaitForSingleObject(waiter.hProcess, kWaitMs), WAIT_OBJECT_0);
+  DWORD exit_code = 255;
+  GetExitCodeProcess(waiter.hProcess, &exit_code);
+  EXPECT_EQ(exit_code, 0u);
+  CloseHandle(waiter.hThread);
+  CloseHandle(waiter.hProcess);
+  EXPECT_EQ(ras.RasHangUpA(connection), 0u);
+}
+
+TEST_F(LineSim, DamagedStateStartsAfresh) {
+  Control(L"connect --number 0202122");
+  ASSERT_EQ(Connections().size(), 1u);
+  {
+    std::ofstream state(folder_.path() / "linesim.state", std::ios::binary | std::ios::trunc);
+    state << "not the line's state";
+  }
+  EXPECT_TRUE(Connections().empty());
+  const std::string output = Control(L"connect --number 0700123");
+  EXPECT_EQ(output.rfind("handle=0x1001", 0), 0u) << output;
+  ASSERT_EQ(Connections().size(), 1u);
+}
+
 TEST_F(LineSim, HangingUpAStaleHandleIsAnInvalidHandle) {
   const Ras& ras = Api();
   EXPECT_EQ(ras.RasHangUpA(reinterpret_cast<HRASCONN>(0x1234)),

@@ -8,8 +8,12 @@
 #include "config/machine_identity.h"
 #include "config/settings_io.h"
 #include "config/win/machine_identity_win.h"
+#include "common/format.h"
 #include "dialup/win/ras_dialup.h"
 #include "hooking/win/hook_injector.h"
+#include "monitor/connection_monitor.h"
+#include "monitor/win/monitor_workers.h"
+#include "monitor/win/ras_events.h"
 #include "notify/notifier.h"
 #include "notify/win/info_form.h"
 #include "notify/win/main_images.h"
@@ -47,6 +51,18 @@ int32_t SystemCountryCode() {
   return static_cast<int32_t>(wcstol(code, nullptr, 10));
 }
 
+// The country name of the system default locale, in the system's language (UTF-8).
+std::string SystemCountryName() {
+  wchar_t name[128] = L"";
+  if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_SCOUNTRY, name, 128)) return {};
+  return Narrow(name);
+}
+
+constexpr UINT_PTR kAccelerationTimerId = 0x4C57;
+constexpr UINT kAccelerationTimerMs = 2000;
+// The one application whose timer dials the accelerated connection.
+Application* g_timer_target = nullptr;
+
 }  // namespace
 
 Application::Application()
@@ -61,6 +77,8 @@ Application::Application()
       config_ui_({&main_form_, &options_form_, {}}) {}
 
 Application::~Application() {
+  StopMonitoring();
+  g_timer_target = nullptr;
   // Windows go before the dispatcher that worker threads post to them through.
   tray_.reset();
   ShutdownMainThreadDispatcher();
@@ -136,8 +154,15 @@ void Application::CreateWindows() {
                   {}});
   input_form_.Create(L"TInputForm", "LarkWatch");
   question_form_ = std::make_unique<QuestionForm>(QuestionWindowDeps{
-      texts_, messages_, nullptr, [this] { SetTaskbarButton(question_form_->handle(), true); },
-      [this] { SetTaskbarButton(question_form_->handle(), false); }});
+      texts_, messages_, main_form_.hwnd(),
+      [this] { SetTaskbarButton(question_form_->handle(), true); },
+      [this] {
+        SetTaskbarButton(question_form_->handle(), false);
+        // Posted: a modal question reads its answer before the next one takes the window.
+        RunOnMainThread([this] {
+          if (questions_) questions_->QuestionClosed();
+        });
+      }});
   addons_form_.Create(L"TAddonsForm",
                       texts_.Text("TAddonsForm", "", ControlProperty::WindowCaption));
   options_form_.Create(L"TOptionsForm",
@@ -168,6 +193,8 @@ void Application::OptionsFormCreate() {
   intake_ = std::make_unique<DialIntake>(decision_lock_, *policy_, *extensions_, *log_);
   StartMonitoring();
   main_form_.Hide();
+  // Connections that exist already are drawn, and evaluated at the first idle moment.
+  monitor_->DrawConnection(0);
 }
 
 // The tray icon, idle, with the menu.
@@ -181,14 +208,127 @@ void Application::StartMonitoring() {
   tray_->OnLeftBtnClick = [this] {
     if (main_form_.IsVisible()) main_form_.Hide();
   };
-  tray_->SetImage(image::kIdle);
-  tray_->SetHint(messages_.Text(msg::TrayIdle));
+  StartConnectionMonitor();
+  tray_state_->SetTrayImage(image::kIdle);
+  tray_state_->SetTrayHint(messages_.Text(msg::TrayIdle));
+  RegValue<uint32_t> on_top = registry_.ReadDword(Hive::CurrentUser, kSettingsKey, "StatsOnTop");
+  main_form_.ApplyStatsOnTop(on_top.ok() ? static_cast<int>(on_top.value != 0) : 1);
+  PlaceStatsWindow();
   tray_->SetEnabled(true);
+  monitor_->SetOwnCountryCode(own_country_code_);
+  main_form_.SetCaption(FormatText(messages_.Text(msg::StatsCaption),
+                                   {int64_t{own_country_code_}, SystemCountryName()}));
+  monitor_->EnumerateConnections();
+  monitor_->EnumerateEntries();
+  ras_events_ = std::make_unique<RasEvents>(*dialup_, [this](int code) {
+    RunOnMainThread([this, code] {
+      if (monitor_target_) monitor_target_->OnRasEvent(code);
+    });
+  });
+  ras_events_->Start();
 }
 
-// The program's own dial of the accelerated connection comes with the dial-up service; until
-// then a refused modem dial is only refused.
-void Application::EnableAccelerationTimer() {}
+// The connection monitor with its workers; the tray is reached through them from any thread.
+void Application::StartConnectionMonitor() {
+  tray_state_ = std::make_unique<WinTrayState>([this] { return tray_.get(); });
+  workers_ = std::make_unique<WinMonitorWorkers>(
+      WorkerPorts{*dialup_, *notifier_, *tray_state_, messages_, monitor_target_});
+  monitor_ = std::make_unique<ConnectionMonitor>(MonitorPorts{settings_, *dialup_, *notifier_,
+                                                              *tray_state_, *this, *workers_,
+                                                              registry_, messages_, texts_,
+                                                              SystemCodec()});
+  monitor_->SetAcceleratedNumber(accelerated_number_);
+  monitor_target_ = monitor_.get();
+  g_timer_target = this;
+}
+
+// The events are no longer waited for, and every worker has ended, before the windows and the
+// dispatcher they post to go.
+void Application::StopMonitoring() {
+  monitor_target_ = nullptr;
+  if (ras_events_) ras_events_->SignalTermination();
+  if (workers_) workers_->StopAndJoin();
+  ras_events_.reset();
+}
+
+// The stored position, or the bottom-right corner of the desktop; a position outside the
+// desktop (another screen setup since) is moved back onto it.
+void Application::PlaceStatsWindow() {
+  const SIZE desktop = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const SIZE size = main_form_.WindowSize();
+  RegValue<uint32_t> x = registry_.ReadDword(Hive::CurrentUser, kSettingsKey, "X");
+  RegValue<uint32_t> y = registry_.ReadDword(Hive::CurrentUser, kSettingsKey, "Y");
+  int left = x.ok() ? static_cast<int32_t>(x.value) : desktop.cx - size.cx - 10;
+  int top = y.ok() ? static_cast<int32_t>(y.value) : desktop.cy - size.cy - 40;
+  left = std::max(0, std::min(left, static_cast<int>(desktop.cx - size.cx)));
+  top = std::max(0, std::min(top, static_cast<int>(desktop.cy - size.cy)));
+  main_form_.MoveTo(left, top);
+}
+
+void Application::ShowStatsWindow() {
+  if (!stats_shown_before_) {
+    stats_shown_before_ = true;
+    PlaceStatsWindow();
+  }
+  main_form_.Show(SW_SHOWNORMAL);
+  SetForegroundWindow(main_form_.hwnd());
+}
+
+bool Application::OwnDialPending() { return monitor_target_ && monitor_target_->OwnDialPending(); }
+
+// A decision thread asks for the accelerated dial: the main window's timer makes it once.
+void Application::EnableAccelerationTimer() {
+  RunOnMainThread([this] { SetAccelerationTimer(true); });
+}
+
+void Application::SetAccelerationTimer(bool on) {
+  if (on) {
+    SetTimer(main_form_.hwnd(), kAccelerationTimerId, kAccelerationTimerMs, AccelerationTimerProc);
+  } else {
+    KillTimer(main_form_.hwnd(), kAccelerationTimerId);
+  }
+}
+
+void CALLBACK Application::AccelerationTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  Application* app = g_timer_target;
+  if (app && app->monitor_target_) app->monitor_target_->TimerTimer();
+}
+
+void Application::ShowConnection(const ConnectionView& view) { main_form_.ShowConnection(view); }
+
+void Application::ErrorBox(const std::string& text) {
+  MessageBoxW(main_form_.hwnd(), Widen(text).c_str(), L"LarkWatch", MB_OK | MB_ICONERROR);
+}
+
+void Application::WarningBox(const std::string& text) {
+  MessageBoxW(main_form_.hwnd(), Widen(text).c_str(), L"LarkWatch", MB_OK | MB_ICONWARNING);
+}
+
+bool Application::QuestionVisible() { return question_form_ && question_form_->Visible(); }
+
+// A decision's question in the window is answered first: one window never carries two
+// questions at once.
+int32_t Application::AskQuestion(const std::string& text, int32_t countdown) {
+  if (!question_form_) return 0;
+  while (question_form_->Visible() || (questions_ && questions_->Busy())) {
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjectsEx(0, nullptr, kQuestionPollMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return 0;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return question_form_->ShowModal(text, countdown);
+}
+
+bool Application::LoginVisible() { return login_form_.IsVisible(); }
+
+bool Application::AskLogin(LoginFields& fields) { return login_form_.ShowModal(fields); }
 
 void Application::MessageLoop() {
   MSG message;
@@ -220,13 +360,17 @@ void Application::SetTaskbarButton(HWND window, bool shown) {
 }
 
 // Runs whenever the main thread has nothing else to do.
-void Application::IdleProcessing() {}
+void Application::IdleProcessing() {
+  if (monitor_target_) monitor_target_->IdleProcessing();
+}
 
 void Application::MainFormCommand(UINT command) {
   switch (command) {
     case kMenuStats:
-      main_form_.Show(SW_SHOWNORMAL);
-      SetForegroundWindow(main_form_.hwnd());
+      ShowStatsWindow();
+      break;
+    case kMenuDialDefault:
+      if (monitor_target_) monitor_target_->DialDefaultClick();
       break;
     case kMenuOptions:
       options_form_.Show(SW_SHOWNORMAL);
@@ -272,10 +416,12 @@ void Application::MainFormCloseHandler() {
 void Application::MainFormDestroy() {
   if (already_running_) return;
   // A decision still waiting for an answer is ended, so that the queue can stop.
+  if (questions_) questions_->Abandon();
   if (question_form_) question_form_->Abandon();
   if (question_app_form_) question_app_form_->Abandon();
   hooking_.Remove();
   hooking_.TearDown();
+  StopMonitoring();
   SaveShutdownValues();
 }
 
@@ -286,8 +432,8 @@ void Application::SaveShutdownValues() {
   registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "X", static_cast<uint32_t>(rect.left));
   registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "Y", static_cast<uint32_t>(rect.top));
   registry_.WriteString(Hive::CurrentUser, kSettingsKey, "Langugage", language_);
-  const bool on_top = (GetWindowLongPtrW(main_form_.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "StatsOnTop", on_top ? 1 : 0);
+  registry_.WriteDword(Hive::CurrentUser, kSettingsKey, "StatsOnTop",
+                       main_form_.StatsOnTop() ? 1 : 0);
 }
 
 }  // namespace lw

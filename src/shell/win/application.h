@@ -15,6 +15,7 @@
 #include "config/win/win_registry.h"
 #include "hooking/intake.h"
 #include "hooking/win/hooking_library.h"
+#include "monitor/monitor_ports.h"
 #include "policy/program_state.h"
 #include "shell/win/about_form.h"
 #include "shell/win/main_form.h"
@@ -24,6 +25,10 @@
 namespace lw {
 
 class AttemptLog;
+class ConnectionMonitor;
+class RasEvents;
+class WinMonitorWorkers;
+class WinTrayState;
 class InfoForm;
 class Policy;
 class QuestionAppForm;
@@ -33,7 +38,7 @@ class TrayIcon;
 class WinNotifier;
 class WinQuestions;
 
-class Application final : public ProgramState {
+class Application final : public ProgramState, private MonitorUi {
  public:
   Application();
   ~Application() override;
@@ -47,7 +52,7 @@ class Application final : public ProgramState {
   // What the decisions read of the program (any thread).
   std::string ProgramPath() override { return program_path_; }
   int32_t OwnCountryCode() override { return own_country_code_; }
-  bool OwnDialPending() override { return own_dial_pending_.load(); }
+  bool OwnDialPending() override;
   void EnableAccelerationTimer() override;
 
  private:
@@ -64,12 +69,27 @@ class Application final : public ProgramState {
   void SetTaskbarButton(HWND window, bool shown);
   void ReadStartValues();
   void SaveShutdownValues();
+  void StartConnectionMonitor();
+  void PlaceStatsWindow();
+  void ShowStatsWindow();
+  void StopMonitoring();
+
+  // The windows of the connection monitor (main thread).
+  void ShowConnection(const ConnectionView& view) override;
+  void ErrorBox(const std::string& text) override;
+  void WarningBox(const std::string& text) override;
+  bool QuestionVisible() override;
+  int32_t AskQuestion(const std::string& text, int32_t countdown) override;
+  bool LoginVisible() override;
+  bool AskLogin(LoginFields& fields) override;
+  void SetAccelerationTimer(bool on) override;
+  static void CALLBACK AccelerationTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 
   // The program's own file and folder (ANSI bytes for the policy, wide for files).
   std::string program_path_;
   std::wstring program_dir_;
   int32_t own_country_code_ = 0;
-  std::atomic<bool> own_dial_pending_{false};
+  bool stats_shown_before_ = false;
   bool already_running_ = false;
   bool extended_ras_sizes_ = false;
   std::string accelerated_number_;
@@ -103,6 +123,11 @@ class Application final : public ProgramState {
   std::unique_ptr<AttemptLog> log_;
   std::unique_ptr<ExtensionNotifications> extensions_;
   std::unique_ptr<DialIntake> intake_;
+  std::unique_ptr<WinTrayState> tray_state_;
+  std::unique_ptr<WinMonitorWorkers> workers_;
+  std::unique_ptr<ConnectionMonitor> monitor_;
+  ConnectionMonitor* monitor_target_ = nullptr;  // where posted dial results go; null at the end
+  std::unique_ptr<RasEvents> ras_events_;
   HookingLibrary hooking_;
 };
 

@@ -366,8 +366,8 @@ int WaitConnections(const std::vector<std::string>& args) {
       Fail("timed out with " + std::to_string(count) + " connections, waiting for " +
            std::to_string(wanted));
     }
-    // A dial whose process ended is cleaned up when the line is next opened, without an event.
-    WaitForSingleObject(changed, DWORD(std::min<ULONGLONG>(deadline - now, 1000)));
+    // Every change of the connected connections signals the registration.
+    WaitForSingleObject(changed, DWORD(deadline - now));
   }
   CloseHandle(changed);
   Print("connections=" + std::to_string(count));

@@ -133,12 +133,18 @@ struct Progress {
   HRASCONN connection = nullptr;
   UINT message = 0;
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
   void Clear() {
     std::lock_guard<std::mutex> guard(lock);
     states.clear();
     error = 0;
     ResetEvent(done);
+    ResetEvent(started);
+  }
+  std::size_t Count() {
+    std::lock_guard<std::mutex> guard(lock);
+    return states.size();
   }
 };
 Progress progress;
@@ -149,6 +155,7 @@ VOID WINAPI OnDialEvent(HRASCONN connection, UINT message, RASCONNSTATE state, D
   progress.error = error;
   progress.connection = connection;
   progress.message = message;
+  SetEvent(progress.started);
   if (error != 0 || state == RASCS_Connected) SetEvent(progress.done);
 }
 
@@ -379,6 +386,30 @@ TEST_F(LineSim, DamagedStateStartsAfresh) {
   const std::string output = Control(L"connect --number 0700123");
   EXPECT_EQ(output.rfind("handle=0x1001", 0), 0u) << output;
   ASSERT_EQ(Connections().size(), 1u);
+}
+
+TEST_F(LineSim, HangingUpADialUnderWayStopsIt) {
+  const Ras& ras = Api();
+  Control(L"delay 100");
+  RASDIALPARAMSA params = DialParams("", "0202122");
+  HRASCONN connection = nullptr;
+  ASSERT_EQ(ras.RasDialA(nullptr, nullptr, &params, 1, reinterpret_cast<void*>(&OnDialEvent),
+                         &connection),
+            0u);
+  ASSERT_EQ(WaitForSingleObject(progress.started, kWaitMs), WAIT_OBJECT_0);
+  ASSERT_EQ(ras.RasHangUpA(connection), 0u);
+  const std::size_t notified = progress.Count();
+  // A whole dial later, the one hung up has not gone on.
+  RASDIALPARAMSA other = DialParams("", "0700123");
+  HRASCONN second = nullptr;
+  ASSERT_EQ(ras.RasDialA(nullptr, nullptr, &other, 0, nullptr, &second), 0u);
+  EXPECT_EQ(progress.Count(), notified);
+  EXPECT_EQ(WaitForSingleObject(progress.done, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  const std::vector<RASCONNA> connections = Connections();
+  ASSERT_EQ(connections.size(), 1u);
+  EXPECT_EQ(connections[0].hrasconn, second);
+  EXPECT_EQ(ras.RasHangUpA(connection), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(ras.RasHangUpA(second), 0u);
 }
 
 TEST_F(LineSim, HangingUpAStaleHandleIsAnInvalidHandle) {

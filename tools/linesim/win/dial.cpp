@@ -2,8 +2,10 @@
 
 #include <raserror.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "linesim/phonebook.h"
@@ -33,7 +35,7 @@ constexpr DWORD kNotificationWaitMs = 5000;
 // not running.
 struct LocalDial {
   HANDLE idle = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-  DWORD thread_id = 0;
+  std::atomic<DWORD> thread_id{0};
   ~LocalDial() {
     if (idle) CloseHandle(idle);
   }
@@ -148,8 +150,37 @@ DWORD Walk(DialJob& job) {
 
 DWORD WINAPI DialThread(void* parameter) {
   std::unique_ptr<DialJob> job(static_cast<DialJob*>(parameter));
-  Walk(*job);
+  try {
+    Walk(*job);
+  } catch (...) {
+    // Nothing leaves the thread; a dial left half-way goes when its process ends.
+  }
   LocalDials::Get().Remove(job->handle);
+  return 0;
+}
+
+// Starts the dial's own thread; 0 or the code of why it could not.
+DWORD StartThread(std::unique_ptr<DialJob> job) {
+  // The thread may outlive the caller's hold on this library.
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&DialThread), &self);
+  const auto local = std::make_shared<LocalDial>();
+  if (!local->idle) return GetLastError();
+  job->local = local;
+  const uint64_t handle = job->handle;
+  LocalDials::Get().Add(handle, local);
+  DWORD thread_id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, DialThread, job.get(), CREATE_SUSPENDED, &thread_id);
+  if (!thread) {
+    const DWORD error = GetLastError();
+    LocalDials::Get().Remove(handle);
+    return error;
+  }
+  job.release();
+  local->thread_id = thread_id;
+  ResumeThread(thread);
+  CloseHandle(thread);
   return 0;
 }
 
@@ -211,30 +242,21 @@ DWORD Dial(const DialRequest& request, const DialNotifier& notifier, HRASCONN* c
   *connection = AsConnection(job->handle);
   if (!notifier.function) return Walk(*job);
 
-  // The thread may outlive the caller's hold on this library.
-  HMODULE self = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                     reinterpret_cast<LPCWSTR>(&DialThread), &self);
-  job->local = std::make_shared<LocalDial>();
   const uint64_t handle = job->handle;
-  const std::shared_ptr<LocalDial> local = job->local;
-  DWORD thread_id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, DialThread, job.get(), CREATE_SUSPENDED, &thread_id);
-  if (!thread) {
-    const DWORD failure = GetLastError();
+  DWORD started = 0;
+  try {
+    started = StartThread(std::move(job));
+  } catch (const std::bad_alloc&) {
+    started = ERROR_NOT_ENOUGH_MEMORY;
+  }
+  if (started != 0) {
     Line::Session session(*line);
     if (!session.error()) {
       if (ConnectionSlot* slot = session.Find(handle)) session.Remove(*slot);
     }
     *connection = nullptr;
-    return failure;
   }
-  job.release();
-  local->thread_id = thread_id;
-  LocalDials::Get().Add(handle, local);
-  ResumeThread(thread);
-  CloseHandle(thread);
-  return 0;
+  return started;
 }
 
 DWORD HangUp(HRASCONN connection) {

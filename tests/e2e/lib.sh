@@ -113,6 +113,8 @@ lw_exec() {
 
 lw_driver() { lw_exec lwdriver.exe "$@"; }
 lw_dialer() { lw_exec dialer.exe "$@"; }
+# The simulated line (tools/linesim/README.md).
+lw_line() { lw_exec linectl.exe "$@"; }
 # lwconfig.exe for the scenario's program folder (--dir is given).
 lw_config() { lw_exec lwconfig.exe --dir "$LW_WIN_DIR" "$@"; }
 

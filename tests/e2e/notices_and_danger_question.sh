@@ -7,6 +7,8 @@ lw_e2e_setup
 
 lw_config --danger '0700*' --set PDAsk=0 --set DangerAsk=1 --set DangerAskDiscAfter=1 \
   --set AskDiscAfterTime=3 --set WarningsTime=30 >/dev/null || lw_fail "lwconfig failed"
+# The dials are decided, but the line does not connect them: the notices seen are the decisions'.
+lw_line fail dial 678 >/dev/null || lw_fail "linectl failed"
 lw_start
 
 lw_step "an allowed dial leaves its notice in the information window"

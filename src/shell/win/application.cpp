@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include "common/codec.h"
+#include "common/format.h"
 #include "common/win/wide.h"
 #include "config/machine_identity.h"
 #include "config/settings_io.h"
 #include "config/win/machine_identity_win.h"
-#include "common/format.h"
 #include "dialup/win/ras_dialup.h"
 #include "hooking/win/hook_injector.h"
 #include "monitor/connection_monitor.h"
@@ -69,9 +69,7 @@ Application::Application()
     : program_path_(ModulePathAnsi()),
       program_dir_(ProgramFolder()),
       own_country_code_(SystemCountryCode()),
-      main_form_(texts_, messages_,
-                 {[this] { IdleProcessing(); }, [this](UINT command) { MainFormCommand(command); },
-                  [this] { MainFormCloseHandler(); }, [this] { MainFormDestroy(); }}),
+      main_form_(texts_, messages_, MainFormHooks()),
       about_form_(texts_,
                   {messages_.Text(msg::TranslatorWeb), messages_.Text(msg::TranslatorMail)}),
       config_ui_({&main_form_, &options_form_, {}}) {}
@@ -141,7 +139,11 @@ void Application::CreateWindows() {
   info_form_ = std::make_unique<InfoForm>(InfoFormDeps{settings_, messages_, {}});
   about_form_.Create();
   about_form_.on_visibility = [this](bool shown) { SetTaskbarButton(about_form_.hwnd(), shown); };
-  login_form_.Create(L"TLoginForm", texts_.Text("TLoginForm", "", ControlProperty::WindowCaption));
+  login_form_ = std::make_unique<TLoginForm>(
+      texts_, [this] { SetTaskbarButton(login_form_->hwnd(), true); },
+      [this] { SetTaskbarButton(login_form_->hwnd(), false); }, main_form_.hwnd(),
+      [this] { IdleProcessing(); });
+  login_form_->Create();
   default_form_.Create(L"TDefaultForm",
                        texts_.Text("TDefaultForm", "", ControlProperty::WindowCaption));
   question_app_form_ = std::make_unique<QuestionAppForm>(
@@ -153,16 +155,17 @@ void Application::CreateWindows() {
                                          machine_identity_, program_path_}),
                   {}});
   input_form_.Create(L"TInputForm", "LarkWatch");
-  question_form_ = std::make_unique<QuestionForm>(QuestionWindowDeps{
-      texts_, messages_, main_form_.hwnd(),
-      [this] { SetTaskbarButton(question_form_->handle(), true); },
-      [this] {
-        SetTaskbarButton(question_form_->handle(), false);
-        // Posted: a modal question reads its answer before the next one takes the window.
-        RunOnMainThread([this] {
-          if (questions_) questions_->QuestionClosed();
-        });
-      }});
+  question_form_ = std::make_unique<QuestionForm>(
+      QuestionWindowDeps{texts_, messages_, main_form_.hwnd(),
+                         [this] { SetTaskbarButton(question_form_->handle(), true); },
+                         [this] {
+                           SetTaskbarButton(question_form_->handle(), false);
+                           // Posted: a modal question reads its answer before the next one takes
+                           // the window.
+                           RunOnMainThread([this] {
+                             if (questions_) questions_->QuestionClosed();
+                           });
+                         }});
   addons_form_.Create(L"TAddonsForm",
                       texts_.Text("TAddonsForm", "", ControlProperty::WindowCaption));
   options_form_.Create(L"TOptionsForm",
@@ -233,10 +236,9 @@ void Application::StartConnectionMonitor() {
   tray_state_ = std::make_unique<WinTrayState>([this] { return tray_.get(); });
   workers_ = std::make_unique<WinMonitorWorkers>(
       WorkerPorts{*dialup_, *notifier_, *tray_state_, messages_, monitor_target_});
-  monitor_ = std::make_unique<ConnectionMonitor>(MonitorPorts{settings_, *dialup_, *notifier_,
-                                                              *tray_state_, *this, *workers_,
-                                                              registry_, messages_, texts_,
-                                                              SystemCodec()});
+  monitor_ = std::make_unique<ConnectionMonitor>(
+      MonitorPorts{settings_, *dialup_, *notifier_, *tray_state_, *this, *workers_, registry_,
+                   messages_, texts_, SystemCodec()});
   monitor_->SetAcceleratedNumber(accelerated_number_);
   monitor_target_ = monitor_.get();
   g_timer_target = this;
@@ -326,9 +328,34 @@ int32_t Application::AskQuestion(const std::string& text, int32_t countdown) {
   return question_form_->ShowModal(text, countdown);
 }
 
-bool Application::LoginVisible() { return login_form_.IsVisible(); }
+bool Application::LoginVisible() { return login_form_ && login_form_->IsVisible(); }
 
-bool Application::AskLogin(LoginFields& fields) { return login_form_.ShowModal(fields); }
+bool Application::AskLogin(LoginFields& fields) {
+  return login_form_ && login_form_->ShowModal(fields);
+}
+
+// The statistics window's buttons and keys act on the connection monitor.
+TMainForm::Hooks Application::MainFormHooks() {
+  TMainForm::Hooks hooks{[this] { IdleProcessing(); },
+                         [this](UINT command) { MainFormCommand(command); },
+                         [this] { MainFormCloseHandler(); }, [this] { MainFormDestroy(); }};
+  hooks.prev = [this] {
+    if (monitor_target_) monitor_target_->ButtonPrevClick();
+  };
+  hooks.next = [this] {
+    if (monitor_target_) monitor_target_->ButtonNextClick();
+  };
+  hooks.disconnect = [this] {
+    if (monitor_target_) monitor_target_->ButtonDisconnectClick();
+  };
+  hooks.refresh = [this] {
+    if (monitor_target_) monitor_target_->ButtonRefreshStatsClick();
+  };
+  hooks.last_info = [this] {
+    if (info_form_) info_form_->ShowInfo(std::string(), -1);
+  };
+  return hooks;
+}
 
 void Application::MessageLoop() {
   MSG message;
@@ -342,6 +369,7 @@ void Application::MessageLoop() {
         continue;
       }
       if (about_form_.IsVisible() && IsDialogMessageW(about_form_.hwnd(), &message)) continue;
+      if (main_form_.PreTranslate(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

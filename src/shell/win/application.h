@@ -12,6 +12,7 @@
 #include "config/control_texts.h"
 #include "config/messages.h"
 #include "config/settings.h"
+#include "config/win/login_form.h"
 #include "config/win/win_registry.h"
 #include "hooking/intake.h"
 #include "hooking/win/hooking_library.h"
@@ -65,6 +66,7 @@ class Application final : public ProgramState, private MonitorUi {
   void MainFormCommand(UINT command);
   void MainFormCloseHandler();
   void MainFormDestroy();
+  TMainForm::Hooks MainFormHooks();
   void MenuHelp();
   void SetTaskbarButton(HWND window, bool shown);
   void ReadStartValues();
@@ -107,7 +109,7 @@ class Application final : public ProgramState, private MonitorUi {
   TMainForm main_form_;
   std::unique_ptr<InfoForm> info_form_;
   TAboutForm about_form_;
-  PendingForm login_form_;
+  std::unique_ptr<TLoginForm> login_form_;
   PendingForm default_form_;
   std::unique_ptr<QuestionAppForm> question_app_form_;
   PendingForm input_form_;

@@ -4,6 +4,7 @@
 
 #include "common/win/wide.h"
 #include "shell/win/form.h"
+#include "shell/win/main_form.h"
 
 namespace lw {
 
@@ -44,9 +45,7 @@ void WinConfigUi::ShowOptions(bool /*safe_page*/) {
 }
 
 void WinConfigUi::ApplyStatsOnTop(bool on_top) {
-  if (!windows_.statistics || !windows_.statistics->hwnd()) return;
-  SetWindowPos(windows_.statistics->hwnd(), on_top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (windows_.statistics) windows_.statistics->ApplyStatsOnTop(on_top ? 1 : 0);
 }
 
 WindowPosition WinConfigUi::StatsWindowPosition() {

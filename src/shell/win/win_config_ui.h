@@ -9,11 +9,12 @@
 namespace lw {
 
 class Form;
+class TMainForm;
 
 class WinConfigUi final : public ConfigUi {
  public:
   struct Windows {
-    Form* statistics = nullptr;  // the main window
+    TMainForm* statistics = nullptr;  // the main window
     Form* options = nullptr;
     // Chooses a phonebook entry with a chooser of its own; none chosen while there is no chooser.
     std::function<ChosenEntry(std::string_view caption)> choose_entry;

@@ -110,6 +110,13 @@ void SetKey(std::vector<std::string>& lines, std::string_view key, const std::st
   lines.insert(at, std::move(line));
 }
 
+std::string HeaderOf(std::string_view name) {
+  std::string header = "[";
+  header += name;
+  header += ']';
+  return header;
+}
+
 bool HasKey(const std::vector<std::string>& lines, std::string_view key) {
   return Lookup(lines, key).has_value();
 }
@@ -129,9 +136,16 @@ bool IsValidEntryName(std::string_view name) {
 
 std::string DialledNumber(const Entry& entry) {
   if (!entry.use_country_and_area_codes) return entry.phone_number;
-  std::string number = "+" + std::to_string(entry.country_code) + " ";
-  if (!entry.area_code.empty()) number += "(" + entry.area_code + ") ";
-  return number + entry.phone_number;
+  std::string number = "+";
+  number += std::to_string(entry.country_code);
+  number += ' ';
+  if (!entry.area_code.empty()) {
+    number += '(';
+    number += entry.area_code;
+    number += ") ";
+  }
+  number += entry.phone_number;
+  return number;
 }
 
 Phonebook Phonebook::Parse(std::string_view text) {
@@ -224,7 +238,7 @@ bool Phonebook::Put(const Entry& entry) {
     // A blank line parts the new section from what comes before it.
     std::vector<std::string>& before = sections_.empty() ? preamble_ : sections_.back().lines;
     if (!before.empty() && !Trim(before.back()).empty()) before.emplace_back();
-    sections_.push_back({"[" + entry.name + "]", entry.name, {""}});
+    sections_.push_back({HeaderOf(entry.name), entry.name, {""}});
     section = &sections_.back();
   }
   auto& lines = section->lines;
@@ -255,7 +269,7 @@ bool Phonebook::Rename(std::string_view from, std::string_view to) {
   const std::string old_name(from);
   for (Section& section : sections_) {
     if (SameEntryName(section.name, old_name)) {
-      section.header = "[" + std::string(to) + "]";
+      section.header = HeaderOf(to);
       section.name = std::string(to);
     }
   }

@@ -159,6 +159,10 @@ void ConnectionMonitor::DrawConnection(int step) {
 }
 
 void ConnectionMonitor::OnRasEvent(int code) {
+  const bool disconnection = code == ras_event::kDisconnected || code == ras_event::kLinkRemoved;
+  if (disconnection && pending_ras_event_ != pending::kDisconnected) {
+    count_before_disconnect_ = previous_count_;
+  }
   EnumerateConnections();
   EnumerateEntries();
   DrawConnection(0);
@@ -294,7 +298,7 @@ void ConnectionMonitor::DisconnectedBranch() {
   p_.tray.SetTrayImage(image::kIdle);
   p_.tray.SetTrayHint(p_.messages.Text(msg::TrayIdleDisconnected));
   const auto count = static_cast<uint32_t>(connections_.size());
-  if (previous_count_ > count) {
+  if (count_before_disconnect_ > count) {
     p_.notifier.ShowInfo(p_.messages.Text(msg::Disconnected), image::kRefused);
   } else {
     p_.notifier.ShowInfo(p_.messages.Text(msg::ModemReset), image::kAcceleration);

@@ -107,6 +107,9 @@ class ConnectionMonitor {
   // button act on (the index moves on after each redraw).
   uint64_t shown_handle_ = 0;
   uint32_t previous_count_ = 0;
+  // The count before the refresh of a disconnection: the redraw sets previous_count_ to the new
+  // count, and a connection ended while others stay up would pass for a modem reset.
+  uint32_t count_before_disconnect_ = 0;
   int32_t own_country_code_ = 0;
   std::string accelerated_number_;  // ANSI bytes
   bool foreign_country_ = false;

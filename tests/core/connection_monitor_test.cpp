@@ -386,6 +386,17 @@ TEST_F(MonitorTest, ADisconnectionIsReportedAndRedialsTheDefaultEntryAfterAnEnfo
   EXPECT_EQ(workers.dials.size(), 1u) << "no redial without an enforced hang-up";
 }
 
+TEST_F(MonitorTest, AConnectionEndingWhileAnotherStaysUpIsADisconnection) {
+  dialup.entries["Praca"] = Entry(kPoland, "12", "5550100");
+  Connect({Connection(1, "Dom"), Connection(2, "Praca")});
+  Disconnect({Connection(2, "Praca")});
+  EXPECT_EQ(notifier.notices.back(), (test::Notice{"Rozłączono połączenie modemowe.", 13}));
+  EXPECT_EQ(monitor.previous_connection_count(), 1u);
+  monitor.OnRasEvent(ras_event::kDisconnected);  // no connection fewer than before
+  monitor.IdleProcessing();
+  EXPECT_EQ(notifier.notices.back(), (test::Notice{"Zresetowano modem.", 9}));
+}
+
 TEST_F(MonitorTest, TheDefaultEntryDialReportsWhatStopsIt) {
   Configure([](Settings& s) { s.DefaultEntry = "Brak"; });
   EXPECT_FALSE(monitor.DialDefaultEntry());

@@ -51,10 +51,10 @@ int32_t SystemCountryCode() {
   return static_cast<int32_t>(wcstol(code, nullptr, 10));
 }
 
-// The country name of the system default locale, in the system's language (UTF-8).
+// The country name of the system default locale, in its own language (UTF-8).
 std::string SystemCountryName() {
   wchar_t name[128] = L"";
-  if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_SCOUNTRY, name, 128)) return {};
+  if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_SNATIVECTRYNAME, name, 128)) return {};
   return Narrow(name);
 }
 

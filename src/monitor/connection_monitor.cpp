@@ -92,7 +92,10 @@ void ConnectionMonitor::DrawConnection(int step) {
   if (count == 0) {
     view_.has_connections = false;
     view_.position.clear();
-    view_.book_entry = view_.phone_no = view_.dev_type = view_.dev_name = view_.country = "-";
+    for (std::string* text :
+         {&view_.book_entry, &view_.phone_no, &view_.dev_type, &view_.dev_name, &view_.country}) {
+      text->assign(1, '-');
+    }
     view_.book_entry_colour = TextColour::WindowText;
     view_.country_colour = TextColour::WindowText;
     view_.status = p_.messages.Text(msg::StatusNoConnections);

@@ -20,18 +20,17 @@
 
 #include "common/win/wide.h"
 #include "hooking/dial_request.h"
+#include "support/program_run.h"
 
 namespace lw {
 namespace {
 
+using test::BinFolder;
+using test::ProgramRun;
+using test::RunProgram;
+
 constexpr DWORD kRefused = 631;  // ERROR_USER_DISCONNECTION
 constexpr DWORD kProcessTimeoutMs = 60000;
-
-std::wstring BinFolder() {
-  wchar_t path[MAX_PATH];
-  std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 std::string AnsiPath(const std::wstring& path) { return NarrowTo(CP_ACP, path); }
 
@@ -219,52 +218,9 @@ class FakeQueue {
   std::vector<std::thread> threads_;
 };
 
-struct ProgramRun {
-  bool finished = false;
-  DWORD exit_code = 0;
-  std::string output;
-  double seconds = 0;
-};
-
-// Starts a program of the test's folder with `arguments` and collects its standard output.
-ProgramRun RunProgram(const std::wstring& program, const std::wstring& arguments) {
-  ProgramRun run;
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE read_end, write_end;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 1 << 16)) return run;
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  const std::wstring path = BinFolder() + program;
-  std::wstring command = L"\"" + path + L"\" " + arguments;
-  PROCESS_INFORMATION process = {};
-  const auto started = std::chrono::steady_clock::now();
-  const BOOL created = CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, nullptr, &startup, &process);
-  CloseHandle(write_end);
-  if (created) {
-    // The output is one line per call, far less than the pipe holds, so waiting first is safe.
-    run.finished = WaitForSingleObject(process.hProcess, kProcessTimeoutMs) == WAIT_OBJECT_0;
-    if (!run.finished) TerminateProcess(process.hProcess, 254);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    GetExitCodeProcess(process.hProcess, &run.exit_code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    char buffer[4096];
-    DWORD bytes;
-    while (ReadFile(read_end, buffer, sizeof buffer, &bytes, nullptr) && bytes > 0) {
-      run.output.append(buffer, bytes);
-    }
-  }
-  CloseHandle(read_end);
-  return run;
+ProgramRun Dialer(const std::wstring& arguments) {
+  return RunProgram(L"dialer.exe", arguments, kProcessTimeoutMs);
 }
-
-ProgramRun Dialer(const std::wstring& arguments) { return RunProgram(L"dialer.exe", arguments); }
 
 // The code of the first line, e.g. 631 of "RasDialA=631 handle=0x0 text=...".
 long Code(const std::string& output, const std::string& function) {
@@ -448,7 +404,7 @@ TEST_F(HookLibrary, ConcurrentDialsWaitForABusyQueueAndEachGetsItsAnswer) {
 TEST_F(HookLibrary, RasapiLoadedLaterIsInterceptedThroughItsExportTable) {
   FakeQueue queue({Reply::Refuse});
   ASSERT_TRUE(queue.ready());
-  const ProgramRun run = RunProgram(L"lw_late_loader.exe", L"0202122");
+  const ProgramRun run = RunProgram(L"lw_late_loader.exe", L"0202122", kProcessTimeoutMs);
   ASSERT_TRUE(run.finished) << run.output;
   EXPECT_EQ(Code(run.output, "RasDialA"), static_cast<long>(kRefused)) << run.output;
   const std::vector<DialRequest> requests = queue.Requests();

@@ -18,18 +18,17 @@
 #include <vector>
 
 #include "fakes/temp_dir.h"
+#include "support/program_run.h"
 
 namespace lw {
 namespace {
 
+using test::BinFolder;
+using test::ProgramRun;
+using test::RunProgram;
+
 constexpr DWORD kWaitMs = 20000;
 constexpr DWORD kCancelled = 831;
-
-std::wstring BinFolder() {
-  wchar_t path[MAX_PATH];
-  std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 template <typename F>
 F Function(HMODULE module, const char* name) {
@@ -69,46 +68,9 @@ const Ras& Api() {
   return ras;
 }
 
-struct ProgramRun {
-  bool finished = false;
-  DWORD exit_code = 0;
-  std::string output;
-};
-
 // Runs linectl.exe from the test's folder and collects what it prints.
 ProgramRun Linectl(const std::wstring& arguments) {
-  ProgramRun run;
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE read_end, write_end;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 1 << 16)) return run;
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  const std::wstring path = BinFolder() + L"linectl.exe";
-  std::wstring command = L"\"" + path + L"\" " + arguments;
-  PROCESS_INFORMATION process = {};
-  const BOOL created = CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, nullptr, &startup, &process);
-  CloseHandle(write_end);
-  if (created) {
-    // A few lines at most, far less than the pipe holds.
-    run.finished = WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
-    if (!run.finished) TerminateProcess(process.hProcess, 254);
-    GetExitCodeProcess(process.hProcess, &run.exit_code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    char buffer[4096];
-    DWORD bytes;
-    while (ReadFile(read_end, buffer, sizeof buffer, &bytes, nullptr) && bytes > 0) {
-      run.output.append(buffer, bytes);
-    }
-  }
-  CloseHandle(read_end);
-  return run;
+  return RunProgram(L"linectl.exe", arguments, kWaitMs);
 }
 
 template <std::size_t N>

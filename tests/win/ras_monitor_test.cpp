@@ -13,15 +13,10 @@
 #include "dialup/win/ras_dialup.h"
 #include "fakes/temp_dir.h"
 #include "monitor/win/ras_events.h"
+#include "support/program_run.h"
 
 namespace lw {
 namespace {
-
-std::wstring BinFolder() {
-  wchar_t path[MAX_PATH];
-  std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 // What arrives from another thread, waited for with a bound.
 template <typename T>
@@ -62,7 +57,7 @@ class RasMonitorTest : public ::testing::Test {
   void TearDown() override { SetEnvironmentVariableW(L"LINESIM_DIR", nullptr); }
 
   test::TempDir dir_;
-  RasDialUp dialup_{true, BinFolder() + L"linesim.dll"};
+  RasDialUp dialup_{true, test::BinFolder() + L"linesim.dll"};
 };
 
 TEST_F(RasMonitorTest, ADialIsReportedStepByStepAndItsConnectionComesAndGoesAsEvents) {

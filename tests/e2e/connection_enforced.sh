@@ -47,8 +47,13 @@ lw_assert_contains "$prompt" "Dom"
 lw_assert_contains "$prompt" "22 7654321"
 lw_assert_contains "$prompt" "(48) Polska"
 lw_screenshot login_prompt >/dev/null
+# A slower line, so that the dial's progress stays on screen long enough to be read.
+lw_line delay 400 >/dev/null
 lw_driver click TLoginForm OK >/dev/null || lw_fail "OK of the prompt cannot be clicked"
+lw_driver wait-text "Rozpoczynam łączenie ze zdalnym komputerem..." --visible >/dev/null ||
+  lw_fail "no progress of the dial: $(lw_driver text TInfoForm)"
 lw_line wait-connections 1 >/dev/null || lw_fail "the default entry was not dialled"
+lw_line delay 50 >/dev/null
 lw_assert_contains "$(lw_line connections)" "entry=Dom"
 lw_notice "Połączono z numerem 22 7654321."
 

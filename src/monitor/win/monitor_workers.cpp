@@ -90,15 +90,15 @@ void WinMonitorWorkers::StartHangUp(uint64_t handle, int32_t delay_seconds, bool
 
 void WinMonitorWorkers::StartDial(const DialParams& params, bool accelerated) {
   threads_.Run([this, params, accelerated] {
-    ConnectionMonitor** monitor = &p_.monitor;
+    std::atomic<ConnectionMonitor*>* monitor = &p_.monitor;
     const uint32_t code =
         p_.dialup.Dial(params, [monitor](uint64_t, uint32_t state, uint32_t error) {
           RunOnMainThread([monitor, state, error] {
-            if (*monitor) (*monitor)->DialProgress(state, error);
+            if (ConnectionMonitor* target = monitor->load()) target->DialProgress(state, error);
           });
         });
     RunOnMainThread([monitor, accelerated, code] {
-      if (*monitor) (*monitor)->DialStartResult(accelerated, code);
+      if (ConnectionMonitor* target = monitor->load()) target->DialStartResult(accelerated, code);
     });
   });
 }

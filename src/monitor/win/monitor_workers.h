@@ -72,7 +72,7 @@ struct WorkerPorts {
   TrayState& tray;
   const MessageTable& messages;
   // Where dial results go, on the main thread.
-  ConnectionMonitor*& monitor;
+  std::atomic<ConnectionMonitor*>& monitor;
 };
 
 class WinMonitorWorkers final : public MonitorWorkers {

@@ -225,7 +225,7 @@ void Application::StartMonitoring() {
   monitor_->EnumerateEntries();
   ras_events_ = std::make_unique<RasEvents>(*dialup_, [this](int code) {
     RunOnMainThread([this, code] {
-      if (monitor_target_) monitor_target_->OnRasEvent(code);
+      if (ConnectionMonitor* monitor = Monitor()) monitor->OnRasEvent(code);
     });
   });
   ras_events_->Start();
@@ -240,14 +240,14 @@ void Application::StartConnectionMonitor() {
       MonitorPorts{settings_, *dialup_, *notifier_, *tray_state_, *this, *workers_, registry_,
                    messages_, texts_, SystemCodec()});
   monitor_->SetAcceleratedNumber(accelerated_number_);
-  monitor_target_ = monitor_.get();
+  monitor_target_.store(monitor_.get());
   g_timer_target = this;
 }
 
 // The events are no longer waited for, and every worker has ended, before the windows and the
 // dispatcher they post to go.
 void Application::StopMonitoring() {
-  monitor_target_ = nullptr;
+  monitor_target_.store(nullptr);
   if (ras_events_) ras_events_->SignalTermination();
   if (workers_) workers_->StopAndJoin();
   ras_events_.reset();
@@ -276,7 +276,10 @@ void Application::ShowStatsWindow() {
   SetForegroundWindow(main_form_.hwnd());
 }
 
-bool Application::OwnDialPending() { return monitor_target_ && monitor_target_->OwnDialPending(); }
+bool Application::OwnDialPending() {
+  ConnectionMonitor* monitor = Monitor();
+  return monitor && monitor->OwnDialPending();
+}
 
 // A decision thread asks for the accelerated dial: the main window's timer makes it once.
 void Application::EnableAccelerationTimer() {
@@ -293,7 +296,7 @@ void Application::SetAccelerationTimer(bool on) {
 
 void CALLBACK Application::AccelerationTimerProc(HWND, UINT, UINT_PTR, DWORD) {
   Application* app = g_timer_target;
-  if (app && app->monitor_target_) app->monitor_target_->TimerTimer();
+  if (ConnectionMonitor* monitor = app ? app->Monitor() : nullptr) monitor->TimerTimer();
 }
 
 void Application::ShowConnection(const ConnectionView& view) { main_form_.ShowConnection(view); }
@@ -340,16 +343,16 @@ TMainForm::Hooks Application::MainFormHooks() {
                          [this](UINT command) { MainFormCommand(command); },
                          [this] { MainFormCloseHandler(); }, [this] { MainFormDestroy(); }};
   hooks.prev = [this] {
-    if (monitor_target_) monitor_target_->ButtonPrevClick();
+    if (ConnectionMonitor* monitor = Monitor()) monitor->ButtonPrevClick();
   };
   hooks.next = [this] {
-    if (monitor_target_) monitor_target_->ButtonNextClick();
+    if (ConnectionMonitor* monitor = Monitor()) monitor->ButtonNextClick();
   };
   hooks.disconnect = [this] {
-    if (monitor_target_) monitor_target_->ButtonDisconnectClick();
+    if (ConnectionMonitor* monitor = Monitor()) monitor->ButtonDisconnectClick();
   };
   hooks.refresh = [this] {
-    if (monitor_target_) monitor_target_->ButtonRefreshStatsClick();
+    if (ConnectionMonitor* monitor = Monitor()) monitor->ButtonRefreshStatsClick();
   };
   hooks.last_info = [this] {
     if (info_form_) info_form_->ShowInfo(std::string(), -1);
@@ -389,7 +392,7 @@ void Application::SetTaskbarButton(HWND window, bool shown) {
 
 // Runs whenever the main thread has nothing else to do.
 void Application::IdleProcessing() {
-  if (monitor_target_) monitor_target_->IdleProcessing();
+  if (ConnectionMonitor* monitor = Monitor()) monitor->IdleProcessing();
 }
 
 void Application::MainFormCommand(UINT command) {
@@ -398,7 +401,7 @@ void Application::MainFormCommand(UINT command) {
       ShowStatsWindow();
       break;
     case kMenuDialDefault:
-      if (monitor_target_) monitor_target_->DialDefaultClick();
+      if (ConnectionMonitor* monitor = Monitor()) monitor->DialDefaultClick();
       break;
     case kMenuOptions:
       options_form_.Show(SW_SHOWNORMAL);

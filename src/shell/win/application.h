@@ -128,7 +128,10 @@ class Application final : public ProgramState, private MonitorUi {
   std::unique_ptr<WinTrayState> tray_state_;
   std::unique_ptr<WinMonitorWorkers> workers_;
   std::unique_ptr<ConnectionMonitor> monitor_;
-  ConnectionMonitor* monitor_target_ = nullptr;  // where posted dial results go; null at the end
+  // The monitor while it runs (null before and at the end): posted work and the deciding
+  // threads reach it through this.
+  std::atomic<ConnectionMonitor*> monitor_target_{nullptr};
+  ConnectionMonitor* Monitor() const { return monitor_target_.load(); }
   std::unique_ptr<RasEvents> ras_events_;
   HookingLibrary hooking_;
 };

@@ -30,6 +30,8 @@ using DialFn = DWORD(WINAPI*)(LPRASDIALEXTENSIONS, LPCSTR, LPRASDIALPARAMSA, DWO
 using GetErrorStringFn = DWORD(WINAPI*)(UINT, LPSTR, DWORD);
 using HangUpFn = DWORD(WINAPI*)(HRASCONN);
 using ConnectionNotificationFn = DWORD(WINAPI*)(HRASCONN, HANDLE, DWORD);
+using CreateEntryFn = DWORD(WINAPI*)(HWND, LPCSTR);
+using EditEntryFn = DWORD(WINAPI*)(HWND, LPCSTR, LPCSTR);
 
 // The progress notifier of the dial in progress: the service's notifier carries no context.
 std::mutex notifier_mutex;
@@ -290,6 +292,19 @@ uint32_t RasDialUp::RegisterNotification(void* event, uint32_t flag) {
   auto enroll = Function<ConnectionNotificationFn>("RasConnectionNotificationA");
   if (!enroll) return ras::kNotAvailable;
   return enroll(reinterpret_cast<HRASCONN>(INVALID_HANDLE_VALUE), event, flag);
+}
+
+uint32_t RasDialUp::CreateEntry(void* owner_hwnd) {
+  auto create = Function<CreateEntryFn>("RasCreatePhonebookEntryA");
+  if (!create) return ras::kNotAvailable;
+  return create(static_cast<HWND>(owner_hwnd), nullptr);
+}
+
+uint32_t RasDialUp::EditEntry(void* owner_hwnd, std::string_view name) {
+  auto edit = Function<EditEntryFn>("RasEditPhonebookEntryA");
+  if (!edit) return ras::kNotAvailable;
+  const std::string entry(name);
+  return edit(static_cast<HWND>(owner_hwnd), nullptr, entry.c_str());
 }
 
 }  // namespace lw

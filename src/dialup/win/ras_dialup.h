@@ -32,6 +32,12 @@ class RasDialUp final : public DialUp {
   // registered.
   uint32_t RegisterNotification(void* event, uint32_t flag);
 
+  // The service's own entry dialogs on the default phonebook, modal to `owner_hwnd` (an HWND,
+  // may be null): a new entry, or the entry of the given name (ANSI bytes). 0 when the user
+  // saved the entry; the service's code otherwise (831 when cancelled).
+  uint32_t CreateEntry(void* owner_hwnd);
+  uint32_t EditEntry(void* owner_hwnd, std::string_view name);
+
  private:
   template <typename Fn>
   Fn Function(const char* name);

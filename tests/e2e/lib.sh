@@ -37,7 +37,7 @@ LW_OUT="$LW_ROOT/build/e2e-output/$LW_SCENARIO"
 LW_SHOTS="$LW_ROOT/build/e2e-screenshots"
 # The files lw_e2e_setup copies into the program folder when the build has them.
 LW_E2E_FILES=(larkwatch.exe larkwatch.dll dialer.exe lwdriver.exe lwconfig.exe lwprobe.exe
-  linectl.exe)
+  linectl.exe English.lng Polski.lng)
 # The bound of one foreground Windows command, in seconds (the driver bounds its own waits).
 LW_E2E_COMMAND_SECONDS=${LW_E2E_COMMAND_SECONDS:-120}
 

@@ -3,9 +3,12 @@
 #include <shellapi.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/codec.h"
 #include "common/format.h"
 #include "common/win/wide.h"
+#include "config/language_file.h"
 #include "config/machine_identity.h"
 #include "config/settings_io.h"
 #include "config/win/machine_identity_win.h"
@@ -120,6 +123,7 @@ void Application::MainFormCreate() {
   }
   hooking_.Inject();
   extended_ras_sizes_ = SystemUsesExtendedRasSizes();
+  FindLanguages();
 }
 
 void Application::ReadStartValues() {
@@ -176,6 +180,8 @@ void Application::CreateWindows() {
 // The options dialog's creation: the settings and lists are loaded (with the first-run
 // configuration and the checksum warnings), then the monitoring starts.
 void Application::OptionsFormCreate() {
+  main_form_.CheckLanguage(language_);
+  if (!language_.empty()) ApplyLanguage(language_);
   ConfigEnv env{settings_,
                 registry_,
                 config_ui_,
@@ -412,6 +418,8 @@ void Application::MainFormCommand(UINT command) {
     case kMenuHelp:
       MenuHelp();
       break;
+    case kMenuLangVersionTranslation:
+      break;
     case kMenuLangVersionHttp:
       ShellExecuteW(nullptr, L"open", Widen(messages_.Text(msg::TranslatorWeb)).c_str(), nullptr,
                     nullptr, SW_SHOWNORMAL);
@@ -422,8 +430,57 @@ void Application::MainFormCommand(UINT command) {
                     nullptr, SW_SHOWNORMAL);
       break;
     default:
+      if (command >= kMenuLanguageFirst && command - kMenuLanguageFirst < languages_.size()) {
+        LanguageClick(command - kMenuLanguageFirst);
+      }
       break;
   }
+}
+
+// The language files beside the program, one menu item each, by name (the order the file
+// system of Windows lists them in).
+void Application::FindLanguages() {
+  languages_.clear();
+  WIN32_FIND_DATAW found;
+  const std::wstring pattern = Widen(LanguageSearchPattern(Narrow(program_dir_)));
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      languages_.push_back(LanguageCaption(Narrow(found.cFileName)));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  std::sort(languages_.begin(), languages_.end(), [](const std::string& a, const std::string& b) {
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, Widen(a).c_str(), -1, Widen(b).c_str(),
+                          -1) == CSTR_LESS_THAN;
+  });
+  main_form_.SetLanguages(languages_);
+}
+
+void Application::LanguageClick(std::size_t index) {
+  language_ = languages_[index];
+  main_form_.CheckLanguage(language_);
+  ApplyLanguage(language_);
+}
+
+// A file that cannot be read changes nothing.
+void Application::ApplyLanguage(const std::string& name) {
+  if (ApplyLanguageFile(LanguageFilePath(Narrow(program_dir_), name), SystemCodec(), messages_,
+                        texts_)) {
+    ApplyTextsToWindows();
+  }
+}
+
+// Every live window takes its texts again (the credential prompt takes them when it is shown);
+// the statistics caption is formatted anew.
+void Application::ApplyTextsToWindows() {
+  main_form_.ApplyTexts();
+  main_form_.SetCaption(FormatText(messages_.Text(msg::StatsCaption),
+                                   {int64_t{own_country_code_}, SystemCountryName()}));
+  about_form_.ApplyTexts();
+  if (question_form_) question_form_->ApplyTexts();
+  if (question_app_form_) question_app_form_->ApplyTexts();
 }
 
 // The help file beside the program, opened by the shell; its errors are not reported.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "common/win/system_clock.h"
 #include "config/control_texts.h"
@@ -67,6 +68,10 @@ class Application final : public ProgramState, private MonitorUi {
   void MainFormCloseHandler();
   void MainFormDestroy();
   TMainForm::Hooks MainFormHooks();
+  void FindLanguages();
+  void LanguageClick(std::size_t index);
+  void ApplyLanguage(const std::string& name);
+  void ApplyTextsToWindows();
   void MenuHelp();
   void SetTaskbarButton(HWND window, bool shown);
   void ReadStartValues();
@@ -96,7 +101,8 @@ class Application final : public ProgramState, private MonitorUi {
   bool extended_ras_sizes_ = false;
   std::string accelerated_number_;
   std::string language_;
-  std::string machine_identity_;  // computed once, when the windows are created
+  std::vector<std::string> languages_;  // the language files' names, in menu order
+  std::string machine_identity_;        // computed once, when the windows are created
 
   MessageTable messages_;
   ControlTexts texts_;

@@ -175,7 +175,7 @@ void TMainForm::ApplyTexts() {
               messages_.Text(msg::TranslatorName));
   SetItemText(lang_version_, kMenuLangVersionHttp, false, messages_.Text(msg::TranslatorWeb));
   SetItemText(lang_version_, kMenuLangVersionEmail, false, messages_.Text(msg::TranslatorMail));
-  // No language files yet: the language menu is disabled until it has items.
+  // Without language files the language menu is disabled.
   EnableMenuItem(popup_, 4,
                  MF_BYPOSITION | (GetMenuItemCount(languages_) ? MF_ENABLED : MF_GRAYED));
 
@@ -200,6 +200,8 @@ void TMainForm::ApplyTexts() {
   hint(C::ButtonLastInfo, "ButtonLastInfo");
   hint(C::ButtonRefreshStats, "ButtonRefreshStats");
   Layout();
+  // Controls moved for texts of another length leave nothing of their old place behind.
+  if (hwnd()) RedrawWindow(hwnd(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // Labels in a column as wide as the widest caption, the values beside them; Hide and
@@ -422,6 +424,24 @@ void TMainForm::KeepFocus() {
   const bool lost = focus == nullptr || (IsChild(window, focus) && !IsWindowEnabled(focus));
   if (lost && GetActiveWindow() == window) SetFocus(control(C::ButtonOk));
   if (focus_ && !IsWindowEnabled(focus_)) focus_ = nullptr;
+}
+
+void TMainForm::SetLanguages(const std::vector<std::string>& names) {
+  while (GetMenuItemCount(languages_) > 0) DeleteMenu(languages_, 0, MF_BYPOSITION);
+  language_names_ = names;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    AppendMenuW(languages_, MF_STRING, kMenuLanguageFirst + static_cast<UINT>(i),
+                Widen(names[i]).c_str());
+  }
+  EnableMenuItem(popup_, 4,
+                 MF_BYPOSITION | (GetMenuItemCount(languages_) ? MF_ENABLED : MF_GRAYED));
+}
+
+void TMainForm::CheckLanguage(const std::string& current) {
+  for (std::size_t i = 0; i < language_names_.size(); ++i) {
+    CheckMenuItem(languages_, kMenuLanguageFirst + static_cast<UINT>(i),
+                  MF_BYCOMMAND | (language_names_[i] == current ? MF_CHECKED : MF_UNCHECKED));
+  }
 }
 
 void TMainForm::MenuClose() {

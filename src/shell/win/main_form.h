@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "monitor/connection_view.h"
 #include "shell/win/form.h"
@@ -97,6 +98,10 @@ class TMainForm final : public Form {
   // Takes the menu's captions and the statistics' captions and hints from the control texts
   // again, and lays the statistics out for them.
   void ApplyTexts();
+  // The "Język" menu: one item per language (commands kMenuLanguageFirst and on, in order);
+  // disabled when there is none. The item of `current` is ticked, the others not.
+  void SetLanguages(const std::vector<std::string>& names);
+  void CheckLanguage(const std::string& current);
 
   // Shows a connection (or none) as the view has it.
   void ShowConnection(const ConnectionView& view);
@@ -148,6 +153,7 @@ class TMainForm final : public Form {
   HMENU popup_ = nullptr;
   HMENU addons_ = nullptr;
   HMENU languages_ = nullptr;
+  std::vector<std::string> language_names_;
   HMENU lang_version_ = nullptr;
   bool closing_ = false;
   bool forced_close_ = false;

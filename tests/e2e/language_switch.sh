@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The "Język" menu: English replaces the texts of the live windows and of the notices at once,
+# the choice is remembered across a restart, and Polski brings the built-in texts back.
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+lw_e2e_setup
+
+lw_config --danger '0700*' --set PDAsk=0 --set WarningsTime=30 >/dev/null ||
+  lw_fail "lwconfig failed"
+lw_start
+
+# The menu lists the files by name: English first, then Polski.
+readonly ENGLISH=1100 POLSKI=1101
+
+# lw_window_has CLASS TEXT: waits until a window of the class shows TEXT.
+lw_window_has() {
+  local text
+  for _ in $(seq 1 100); do
+    text=$(lw_driver text "$1")
+    case "$text" in *"$2"*) return 0 ;; esac
+    sleep 0.1
+  done
+  lw_fail "$1 does not show [$2]; it shows: $text"
+}
+
+lw_step "English: the statistics window and a notice speak English"
+lw_driver command TMainForm "$ENGLISH" >/dev/null || lw_fail "the language command was not taken"
+lw_driver command TMainForm 1001 >/dev/null
+lw_driver wait-window TMainForm --visible >/dev/null || lw_fail "no statistics window"
+lw_window_has TMainForm "Phonebook entry:"
+lw_window_has TMainForm "LarkWatch - statistics - (48)"
+lw_line connect --number 0202122 >/dev/null || lw_fail "linectl connect failed"
+lw_driver wait-text "Connected to number 0202122." --visible >/dev/null ||
+  lw_fail "the notice is not in English: $(lw_driver text TInfoForm)"
+lw_screenshot language_english >/dev/null
+
+lw_step "the choice is remembered"
+lw_stop
+lw_assert_contains "$(lw_reg query 'HKCU\Software\LarkWatch' /v Langugage)" "English"
+lw_start
+lw_driver command TMainForm 1001 >/dev/null
+lw_window_has TMainForm "Phonebook entry:"
+
+lw_step "Polski brings the built-in texts back"
+lw_driver command TMainForm "$POLSKI" >/dev/null
+lw_window_has TMainForm "Wpis z książki:"
+lw_window_has TMainForm "LarkWatch - statystyka - (48)"
+lw_line drop --all >/dev/null
+lw_driver wait-text "Rozłączono połączenie modemowe." --visible >/dev/null ||
+  lw_fail "the notice is not in Polish: $(lw_driver text TInfoForm)"
+
+lw_stop
+echo "e2e[$LW_SCENARIO]: passed"

@@ -335,6 +335,60 @@ TEST_F(DefaultFormTest, AnEntryCreatedInTheDialogIsShownAtOnce) {
   EXPECT_TRUE(chosen.has_codes);
 }
 
+// The service's own dialogs of the simulated line, as the program passes them: a new entry
+// saved there is shown at once, and so is an edited number.
+TEST_F(DefaultFormTest, TheServicesDialogsCreateAndEditTheEntryShown) {
+  TDefaultForm chooser(
+      dialup_, [this](HWND owner) { return dialup_.CreateEntry(owner); },
+      [this](HWND owner, const std::string& name) { return dialup_.EditEntry(owner, name); },
+      texts_, messages_, codec_, nullptr, nullptr, owner_, nullptr);
+  ASSERT_TRUE(chooser.Create());
+  // The dialog's fields: name, country code, area code, number.
+  constexpr int kNameField = 101;
+  constexpr int kNumberField = 104;
+  auto dialog = [] { return FindWindowW(L"LineSimEntryDialog", nullptr); };
+  const std::size_t steps = 6;
+  Script script(chooser.hwnd(),
+                {[&] { PostKey(chooser.button_cancel(), VK_INSERT, true); },
+                 [&] {
+                   HWND window = dialog();
+                   ASSERT_NE(window, nullptr) << "the service's dialog is open";
+                   SetDlgItemTextW(window, kNameField, L"Nowy");
+                   SetDlgItemTextW(window, kNumberField, L"0202122");
+                   PostMessageW(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+                 },
+                 [&] {
+                   EXPECT_EQ(dialog(), nullptr);
+                   EXPECT_EQ(Text(chooser.cur_conn_text()), "1/1");
+                   EXPECT_EQ(Text(chooser.book_entry()), "Nowy");
+                   EXPECT_EQ(Text(chooser.phone_no()), "0202122   (brak kodu kraju i strefy)");
+                   PostKey(chooser.button_ok(), VK_F12);
+                 },
+                 [&] {
+                   HWND window = dialog();
+                   ASSERT_NE(window, nullptr);
+                   EXPECT_EQ(Text(GetDlgItem(window, kNameField)), "Nowy");
+                   SetDlgItemTextW(window, kNumberField, L"7654321");
+                   PostMessageW(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+                 },
+                 [&] {
+                   EXPECT_EQ(Text(chooser.phone_no()), "7654321   (brak kodu kraju i strefy)");
+                   PostKey(chooser.button_ok(), VK_F12);
+                 },
+                 [&] {
+                   // Cancelled in the dialog: nothing changes.
+                   ASSERT_NE(dialog(), nullptr);
+                   PostMessageW(dialog(), WM_CLOSE, 0, 0);
+                   PostKey(chooser.button_ok(), VK_RETURN, true);
+                 }});
+  const ChosenEntry chosen = chooser.ShowModal();
+  EXPECT_EQ(script.done(), steps);
+  EXPECT_TRUE(chosen.chosen);
+  EXPECT_EQ(chosen.name, "Nowy");
+  EXPECT_EQ(chosen.number, "7654321");
+  EXPECT_FALSE(chosen.has_codes);
+}
+
 TEST_F(DefaultFormTest, TheServicesEditDialogAnswersForAMissingEntry) {
   EXPECT_EQ(dialup_.EditEntry(nullptr, "Nie ma"), ras::kEntryNotFound);
 }

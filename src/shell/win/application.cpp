@@ -75,7 +75,8 @@ Application::Application()
       main_form_(texts_, messages_, MainFormHooks()),
       about_form_(texts_,
                   {messages_.Text(msg::TranslatorWeb), messages_.Text(msg::TranslatorMail)}),
-      config_ui_({&main_form_, &options_form_, {}}) {}
+      config_ui_({&main_form_, &options_form_,
+                  [this](std::string_view caption) { return ChooseFirstRunEntry(caption); }}) {}
 
 Application::~Application() {
   StopMonitoring();
@@ -123,6 +124,7 @@ void Application::MainFormCreate() {
   }
   hooking_.Inject();
   extended_ras_sizes_ = SystemUsesExtendedRasSizes();
+  dialup_ = std::make_unique<RasDialUp>(extended_ras_sizes_);
   FindLanguages();
 }
 
@@ -148,8 +150,8 @@ void Application::CreateWindows() {
       [this] { SetTaskbarButton(login_form_->hwnd(), false); }, main_form_.hwnd(),
       [this] { IdleProcessing(); });
   login_form_->Create();
-  default_form_.Create(L"TDefaultForm",
-                       texts_.Text("TDefaultForm", "", ControlProperty::WindowCaption));
+  default_form_ = MakeChooser();
+  default_form_->Create();
   question_app_form_ = std::make_unique<QuestionAppForm>(
       QuestionWindowDeps{texts_, messages_, nullptr,
                          [this] { SetTaskbarButton(question_app_form_->handle(), true); },
@@ -158,7 +160,11 @@ void Application::CreateWindows() {
                   SaveListTo(ListStorage{registry_, std::filesystem::path(program_dir_),
                                          machine_identity_, program_path_}),
                   {}});
-  input_form_.Create(L"TInputForm", "LarkWatch");
+  input_form_ = std::make_unique<TInputForm>(
+      texts_, [this] { SetTaskbarButton(input_form_->hwnd(), true); },
+      [this] { SetTaskbarButton(input_form_->hwnd(), false); }, main_form_.hwnd(),
+      [this] { IdleProcessing(); });
+  input_form_->Create();
   question_form_ = std::make_unique<QuestionForm>(
       QuestionWindowDeps{texts_, messages_, main_form_.hwnd(),
                          [this] { SetTaskbarButton(question_form_->handle(), true); },
@@ -177,6 +183,33 @@ void Application::CreateWindows() {
   if (!already_running_) OptionsFormCreate();
 }
 
+// An entry chooser; the shared one lives with the program, the first-run configuration makes
+// one of its own.
+std::unique_ptr<TDefaultForm> Application::MakeChooser() {
+  // The window's taskbar button follows it; the callbacks learn the window once it exists.
+  auto self = std::make_shared<TDefaultForm*>(nullptr);
+  auto chooser = std::make_unique<TDefaultForm>(
+      *dialup_, [this](HWND owner) { return dialup_->CreateEntry(owner); },
+      [this](HWND owner, const std::string& name) { return dialup_->EditEntry(owner, name); },
+      texts_, messages_, SystemCodec(),
+      [this, self] {
+        if (*self) SetTaskbarButton((*self)->hwnd(), true);
+      },
+      [this, self] {
+        if (*self) SetTaskbarButton((*self)->hwnd(), false);
+      },
+      main_form_.hwnd(), [this] { IdleProcessing(); });
+  *self = chooser.get();
+  return chooser;
+}
+
+ChosenEntry Application::ChooseFirstRunEntry(std::string_view caption) {
+  if (!dialup_) return {};
+  std::unique_ptr<TDefaultForm> chooser = MakeChooser();
+  if (!chooser->Create()) return {};
+  return chooser->ShowModal(std::string(caption));
+}
+
 // The options dialog's creation: the settings and lists are loaded (with the first-run
 // configuration and the checksum warnings), then the monitoring starts.
 void Application::OptionsFormCreate() {
@@ -193,7 +226,6 @@ void Application::OptionsFormCreate() {
   const LoadOutcome outcome = LoadSettings(env, true);
   ReportLoadFailure(env, true, outcome);
 
-  dialup_ = std::make_unique<RasDialUp>(extended_ras_sizes_);
   notifier_ = std::make_unique<WinNotifier>(*info_form_);
   questions_ = std::make_unique<WinQuestions>(*question_form_, *question_app_form_);
   policy_ =

@@ -13,6 +13,8 @@
 #include "config/control_texts.h"
 #include "config/messages.h"
 #include "config/settings.h"
+#include "config/win/default_form.h"
+#include "config/win/input_form.h"
 #include "config/win/login_form.h"
 #include "config/win/win_registry.h"
 #include "hooking/intake.h"
@@ -68,6 +70,8 @@ class Application final : public ProgramState, private MonitorUi {
   void MainFormCloseHandler();
   void MainFormDestroy();
   TMainForm::Hooks MainFormHooks();
+  std::unique_ptr<TDefaultForm> MakeChooser();
+  ChosenEntry ChooseFirstRunEntry(std::string_view caption);
   void FindLanguages();
   void LanguageClick(std::size_t index);
   void ApplyLanguage(const std::string& name);
@@ -116,9 +120,9 @@ class Application final : public ProgramState, private MonitorUi {
   std::unique_ptr<InfoForm> info_form_;
   TAboutForm about_form_;
   std::unique_ptr<TLoginForm> login_form_;
-  PendingForm default_form_;
+  std::unique_ptr<TDefaultForm> default_form_;
   std::unique_ptr<QuestionAppForm> question_app_form_;
-  PendingForm input_form_;
+  std::unique_ptr<TInputForm> input_form_;
   std::unique_ptr<QuestionForm> question_form_;
   PendingForm addons_form_;
   PendingForm options_form_;

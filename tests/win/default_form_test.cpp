@@ -21,6 +21,7 @@
 #include "fakes/temp_dir.h"
 #include "notify/win/form_support.h"
 #include "support/program_run.h"
+#include "support/window_snapshot.h"
 
 namespace lw {
 namespace {
@@ -197,6 +198,7 @@ TEST_F(DefaultFormTest, ShowsTheFirstEntryWithItsTextsAndStepsRoundFromEitherEnd
          const SIZE desktop = ui::DesktopSize();
          EXPECT_EQ(window.left, (desktop.cx - (window.right - window.left)) / 2);
          EXPECT_EQ(window.top, (desktop.cy - (window.bottom - window.top)) / 2);
+         test::SnapWindow(form.hwnd(), "default_entry");
          PostKey(form.button_ok(), VK_PRIOR);  // back from the first: the last
        },
        [&] {
@@ -281,6 +283,7 @@ TEST_F(DefaultFormTest, WithoutEntriesOnlyCancelAndCreateAreUsable) {
               }
               EXPECT_TRUE(IsWindowEnabled(form.button_cancel()));
               EXPECT_TRUE(IsWindowEnabled(form.button_create_entry()));
+              test::SnapWindow(form.hwnd(), "default_empty");
               PostKey(form.button_cancel(), VK_RETURN, true);  // nothing: OK is disabled
             },
             [&] {

@@ -15,6 +15,7 @@
 
 #include "config/control_texts.h"
 #include "notify/win/form_support.h"
+#include "support/window_snapshot.h"
 
 namespace lw {
 namespace {
@@ -137,6 +138,7 @@ TEST_F(InputFormTest, AnEmptyValueCannotBeConfirmed) {
                              EXPECT_EQ(form.HintOf(form.button_cancel()), "Anulowanie (Esc)");
                              EXPECT_FALSE(IsWindowEnabled(form.button_ok()));
                              EXPECT_FALSE(IsWindowEnabled(owner_));
+                             test::SnapWindow(form.hwnd(), "input");
                              PostKey(form.value(), VK_RETURN, true);  // nothing happens
                            },
                            [&] {

@@ -210,9 +210,11 @@ void OptionsEditor::NormalizeNumberFields() {
 }
 
 void OptionsEditor::UpdateDangerActions() {
-  bool enabled = true;
-  store_.Update([&](Settings& s) { enabled = ApplyDangerActionRule(s); });
-  danger_actions_enabled_ = enabled;
+  const auto now = Now();
+  danger_actions_enabled_ = !now->DangerList.empty();
+  // Nothing is published when the rule changes nothing.
+  if (danger_actions_enabled_ || now->DangerDoNothing) return;
+  store_.Update([](Settings& s) { ApplyDangerActionRule(s); });
 }
 
 bool OptionsEditor::DisAfterTimeEnabled() const {

@@ -294,7 +294,9 @@ TEST_F(OptionsFormTest, EverythingFitsItsTexts) {
     GetClientRect(form_->hwnd(), &client);
     for (const std::string& name : form_->ControlNames()) {
       HWND hwnd = C(name);
-      const RECT rect = ui::ControlRect(hwnd);
+      RECT rect;
+      GetWindowRect(hwnd, &rect);
+      MapWindowPoints(nullptr, form_->hwnd(), reinterpret_cast<POINT*>(&rect), 2);
       EXPECT_LE(rect.right, client.right) << language << " " << name;
       EXPECT_LE(rect.bottom, client.bottom) << language << " " << name;
       wchar_t cls[32] = {};

@@ -82,12 +82,70 @@ TOptionsForm::~TOptionsForm() {
     DestroyWindow(window_);
   }
   if (flash_icon_) DestroyIcon(flash_icon_);
+  if (pane_brush_) DeleteObject(pane_brush_);
+}
+
+// A page paints itself in the tabs' pane colour (which its controls draw as their parent's
+// background) and hands its controls' notifications to the form.
+LRESULT CALLBACK TOptionsForm::PageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* form = reinterpret_cast<TOptionsForm*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+  if (form == nullptr || form->window_ == nullptr) {
+    return DefWindowProcW(page, message, wparam, lparam);
+  }
+  switch (message) {
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(page, &client);
+      FillRect(reinterpret_cast<HDC>(wparam), &client,
+               form->pane_brush_ ? form->pane_brush_ : GetSysColorBrush(COLOR_BTNFACE));
+      return TRUE;
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return form->HandleMessage(message, wparam, lparam);
+    default:
+      break;
+  }
+  return DefWindowProcW(page, message, wparam, lparam);
+}
+
+// The theme decides the colour of the tab control's pages, so it is read from a picture of the
+// tab control: a pixel inside its display area.
+void TOptionsForm::TakePaneColour() {
+  RECT client;
+  GetClientRect(tabs_, &client);
+  RECT display = client;
+  SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  COLORREF colour = GetSysColor(COLOR_BTNFACE);
+  HDC screen = GetDC(tabs_);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  if (memory && bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
+    SendMessageW(tabs_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF pixel = GetPixel(memory, display.left + kPad / 2, display.top + kPad / 2);
+    if (pixel != CLR_INVALID) colour = pixel;
+    SelectObject(memory, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(tabs_, screen);
+  if (pane_brush_ && colour == pane_colour_) return;
+  if (pane_brush_) DeleteObject(pane_brush_);
+  pane_colour_ = colour;
+  pane_brush_ = CreateSolidBrush(colour);
 }
 
 HWND TOptionsForm::Add(std::string_view name, const wchar_t* window_class, DWORD style, int page,
                        int danger_sheet) {
   const int id = kFirstId + static_cast<int>(controls_.size());
-  HWND hwnd = ui::CreateControl(window_, window_class, style, id);
+  HWND parent = page >= 0 ? pages_[static_cast<std::size_t>(page)] : window_;
+  HWND hwnd = ui::CreateControl(parent, window_class, style, id);
   controls_.push_back({std::string(name), hwnd, page, danger_sheet});
   return hwnd;
 }
@@ -121,6 +179,13 @@ bool TOptionsForm::Create() {
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(L"");
     SendMessageW(tabs_, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
+  }
+  // Each page is a panel over the tabs' display area that holds the page's controls.
+  ui::RegisterFormClass(kPageClassName, &TOptionsForm::PageProc, 0, nullptr);
+  for (HWND& page : pages_) {
+    page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, 0,
+                           0, 10, 10, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   // General.
   Add("CheckBoxAutoRun", L"BUTTON", check, kGeneralPage);
@@ -289,7 +354,7 @@ void TOptionsForm::Layout() {
     content_width = std::max(content_width, x + w);
     content_height = std::max(content_height, y + h);
     if (apply) {
-      MoveWindow(control(name), display.left + kPad + x, display.top + kPad + y, w, h, FALSE);
+      MoveWindow(control(name), kPad + x, kPad + y, w, h, FALSE);
     }
   };
   auto arrange = [&] {
@@ -415,9 +480,15 @@ void TOptionsForm::Layout() {
   const int tab_width = tab.right - tab.left;
   const int tab_height = tab.bottom - tab.top;
   MoveWindow(tabs_, kMargin, kMargin, tab_width, tab_height, FALSE);
-  display = {kMargin - tab.left, kMargin - tab.top, 0, 0};
+  display = {kMargin - tab.left, kMargin - tab.top, kMargin - tab.left + content_width + 2 * kPad,
+             kMargin - tab.top + content_height + 2 * kPad};
+  for (HWND page : pages_) {
+    MoveWindow(page, display.left, display.top, display.right - display.left,
+               display.bottom - display.top, FALSE);
+  }
   apply = true;
   arrange();
+  TakePaneColour();
 
   const int ok_width = std::max(kButtonMinWidth, TextWidth(control("ButtonOk")) + 20);
   const int cancel_width = std::max(kButtonMinWidth, TextWidth(control("ButtonCancel")) + 20);
@@ -458,6 +529,9 @@ void TOptionsForm::ShowPageControls() {
       visible = visible && timer_running_ && shown_phase_ == 2;
     }
     ShowWindow(c.hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  }
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    ShowWindow(pages_[i], static_cast<int>(i) == page ? SW_SHOWNA : SW_HIDE);
   }
   // The tabs stay behind the pages' controls.
   SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -919,9 +993,14 @@ LRESULT TOptionsForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       } else if (target == control("CheckBoxDeny")) {
         red = alerts_[static_cast<std::size_t>(ListKind::Deny)];
       }
+      const Control* c = Find(target);
+      // Edits keep the look of a read-only or disabled edit; OK and Cancel lie outside the pages.
+      if (c == nullptr || c->page == -1 || c->name.starts_with("Edit") || pane_brush_ == nullptr) {
+        return DefWindowProcW(window_, message, wparam, lparam);
+      }
       if (red) SetTextColor(dc, kAlertColour);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      SetBkColor(dc, pane_colour_);
+      return reinterpret_cast<LRESULT>(pane_brush_);
     }
     case WM_TIMER:
       if (wparam == kFlashTimer) FlashTick();

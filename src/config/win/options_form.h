@@ -27,6 +27,7 @@ class SettingsStore;
 class TOptionsForm {
  public:
   static constexpr wchar_t kClassName[] = L"TOptionsForm";
+  static constexpr wchar_t kPageClassName[] = L"TOptionsPage";
   static constexpr UINT kFlashInterval = 500;  // ms, the timer of the list captions' flashing
 
   enum Page { kGeneralPage = 0, kDangerPage = 1, kSafePage = 2, kRightsPage = 3 };
@@ -123,6 +124,8 @@ class TOptionsForm {
   void UpdateEnabling();
   void UpdateFlashing();
   void FlashTick();
+  void TakePaneColour();
+  static LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
   void FillList(std::string_view name, const std::vector<std::string>& items);
   std::optional<std::size_t> Selected(std::string_view name) const;
   void Select(std::string_view name, std::optional<std::size_t> index);
@@ -146,10 +149,14 @@ class TOptionsForm {
   HWND window_ = nullptr;
   HWND tooltips_ = nullptr;
   HWND tabs_ = nullptr;
+  std::array<HWND, 4> pages_ = {};
   std::vector<Control> controls_;
   std::array<bool, 4> alerts_ = {};
   std::array<int, 2> hovered_ = {-1, -1};  // the item last noted under the mouse, per app list
   HICON flash_icon_ = nullptr;
+  // The colour the tab control paints its pages with, which the pages' controls take.
+  COLORREF pane_colour_ = 0;
+  HBRUSH pane_brush_ = nullptr;
   int shown_phase_ = 0;
   bool updating_ = false;  // controls are being set from the settings
   bool timer_running_ = false;

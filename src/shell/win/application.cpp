@@ -75,7 +75,7 @@ Application::Application()
       main_form_(texts_, messages_, MainFormHooks()),
       about_form_(texts_,
                   {messages_.Text(msg::TranslatorWeb), messages_.Text(msg::TranslatorMail)}),
-      config_ui_({&main_form_, &options_form_,
+      config_ui_({&main_form_, [this] { return options_form_.get(); },
                   [this](std::string_view caption) { return ChooseFirstRunEntry(caption); }}) {}
 
 Application::~Application() {
@@ -178,8 +178,7 @@ void Application::CreateWindows() {
                          }});
   addons_form_.Create(L"TAddonsForm",
                       texts_.Text("TAddonsForm", "", ControlProperty::WindowCaption));
-  options_form_.Create(L"TOptionsForm",
-                       texts_.Text("TOptionsForm", "", ControlProperty::WindowCaption));
+  CreateOptionsForm();
   if (!already_running_) OptionsFormCreate();
 }
 
@@ -210,21 +209,67 @@ ChosenEntry Application::ChooseFirstRunEntry(std::string_view caption) {
   return chooser->ShowModal(std::string(caption));
 }
 
+// What loading and saving the settings work with.
+ConfigEnv Application::MakeConfigEnv() {
+  return ConfigEnv{settings_,
+                   registry_,
+                   config_ui_,
+                   messages_,
+                   std::filesystem::path(program_dir_),
+                   program_path_,
+                   machine_identity_,
+                   [](const std::filesystem::path& dir) { SetCurrentDirectoryW(dir.c_str()); }};
+}
+
+// The options dialog, the last window: the editing view of the settings.
+void Application::CreateOptionsForm() {
+  TOptionsForm::Deps deps{settings_, texts_, messages_, program_path_};
+  deps.save = [this] {
+    ConfigEnv env = MakeConfigEnv();
+    return SaveSettings(env);
+  };
+  deps.reload = [this] {
+    ConfigEnv env = MakeConfigEnv();
+    const LoadOutcome outcome = LoadSettings(env, false);
+    ReportLoadFailure(env, false, outcome);
+  };
+  deps.message = [this](std::string_view text, std::string_view caption, MessageIcon icon,
+                        MessageButtons buttons) {
+    return config_ui_.ShowMessage(text, caption, icon, buttons);
+  };
+  deps.application_title = [this] { return config_ui_.ApplicationTitle(); };
+  deps.ask_value = [this](std::string_view prompt) {
+    return input_form_ ? input_form_->Ask(std::string(prompt)) : std::nullopt;
+  };
+  deps.choose_entry = [this] {
+    if (ConnectionMonitor* monitor = Monitor()) monitor->EnumerateEntries();
+    return default_form_ ? default_form_->ShowModal() : ChosenEntry{};
+  };
+  deps.accelerated_number = [this] {
+    RegValue<std::string> number = registry_.ReadString(Hive::CurrentUser, kSettingsKey, "LWNo");
+    return number.ok() ? number.value : std::string();
+  };
+  deps.on_saved = [this] {
+    // The statistics window takes its stored position at its next show, the information
+    // window its settings at its next notice.
+    stats_shown_before_ = false;
+    if (info_form_) info_form_->ReloadSettings();
+  };
+  deps.show_taskbar_button = [this] { SetTaskbarButton(options_form_->hwnd(), true); };
+  deps.hide_taskbar_button = [this] { SetTaskbarButton(options_form_->hwnd(), false); };
+  options_form_ = std::make_unique<TOptionsForm>(std::move(deps));
+  options_form_->Create();
+}
+
 // The options dialog's creation: the settings and lists are loaded (with the first-run
 // configuration and the checksum warnings), then the monitoring starts.
 void Application::OptionsFormCreate() {
   main_form_.CheckLanguage(language_);
   if (!language_.empty()) ApplyLanguage(language_);
-  ConfigEnv env{settings_,
-                registry_,
-                config_ui_,
-                messages_,
-                std::filesystem::path(program_dir_),
-                program_path_,
-                machine_identity_,
-                [](const std::filesystem::path& dir) { SetCurrentDirectoryW(dir.c_str()); }};
+  ConfigEnv env = MakeConfigEnv();
   const LoadOutcome outcome = LoadSettings(env, true);
   ReportLoadFailure(env, true, outcome);
+  options_form_->Refresh();
 
   notifier_ = std::make_unique<WinNotifier>(*info_form_);
   questions_ = std::make_unique<WinQuestions>(*question_form_, *question_app_form_);
@@ -411,6 +456,7 @@ void Application::MessageLoop() {
       }
       if (about_form_.IsVisible() && IsDialogMessageW(about_form_.hwnd(), &message)) continue;
       if (main_form_.PreTranslate(message)) continue;
+      if (options_form_ && options_form_->PreTranslate(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -442,7 +488,7 @@ void Application::MainFormCommand(UINT command) {
       if (ConnectionMonitor* monitor = Monitor()) monitor->DialDefaultClick();
       break;
     case kMenuOptions:
-      options_form_.Show(SW_SHOWNORMAL);
+      if (options_form_) options_form_->ShowOptions(false);
       break;
     case kMenuAbout:
       about_form_.ShowAbout();
@@ -513,6 +559,8 @@ void Application::ApplyTextsToWindows() {
   about_form_.ApplyTexts();
   if (question_form_) question_form_->ApplyTexts();
   if (question_app_form_) question_app_form_->ApplyTexts();
+  if (default_form_) default_form_->ApplyTexts();
+  if (options_form_) options_form_->ApplyTexts();
 }
 
 // The help file beside the program, opened by the shell; its errors are not reported.

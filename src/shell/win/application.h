@@ -13,9 +13,11 @@
 #include "config/control_texts.h"
 #include "config/messages.h"
 #include "config/settings.h"
+#include "config/settings_io.h"
 #include "config/win/default_form.h"
 #include "config/win/input_form.h"
 #include "config/win/login_form.h"
+#include "config/win/options_form.h"
 #include "config/win/win_registry.h"
 #include "hooking/intake.h"
 #include "hooking/win/hooking_library.h"
@@ -72,6 +74,8 @@ class Application final : public ProgramState, private MonitorUi {
   TMainForm::Hooks MainFormHooks();
   std::unique_ptr<TDefaultForm> MakeChooser();
   ChosenEntry ChooseFirstRunEntry(std::string_view caption);
+  ConfigEnv MakeConfigEnv();
+  void CreateOptionsForm();
   void FindLanguages();
   void LanguageClick(std::size_t index);
   void ApplyLanguage(const std::string& name);
@@ -125,7 +129,7 @@ class Application final : public ProgramState, private MonitorUi {
   std::unique_ptr<TInputForm> input_form_;
   std::unique_ptr<QuestionForm> question_form_;
   PendingForm addons_form_;
-  PendingForm options_form_;
+  std::unique_ptr<TOptionsForm> options_form_;
   std::unique_ptr<TrayIcon> tray_;
   WinConfigUi config_ui_;
 

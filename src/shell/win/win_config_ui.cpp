@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/win/wide.h"
+#include "config/win/options_form.h"
 #include "shell/win/form.h"
 #include "shell/win/main_form.h"
 
@@ -34,14 +35,31 @@ MessageAnswer WinConfigUi::ShowMessage(std::string_view text, std::string_view c
 
 void WinConfigUi::SetListCaptionAlert(ListKind list, bool alert) {
   alerts_[static_cast<int>(list)] = alert;
+  if (TOptionsForm* options = Options()) options->SetListCaptionAlert(list, alert);
+}
+
+void WinConfigUi::EnableDangerActions(bool enabled) {
+  danger_actions_enabled_ = enabled;
+  if (TOptionsForm* options = Options()) options->EnableDangerActions(enabled);
+}
+
+void WinConfigUi::EnterMustConfigure() {
+  must_configure_ = true;
+  if (TOptionsForm* options = Options()) options->EnterMustConfigure();
+}
+
+// The dialog's OK ends the state; before the dialog exists it is kept here.
+bool WinConfigUi::MustConfigure() const {
+  TOptionsForm* options = Options();
+  return options ? options->MustConfigure() : must_configure_;
 }
 
 ChosenEntry WinConfigUi::ChooseFirstRunEntry(std::string_view caption) {
   return windows_.choose_entry ? windows_.choose_entry(caption) : ChosenEntry{};
 }
 
-void WinConfigUi::ShowOptions(bool /*safe_page*/) {
-  if (windows_.options) windows_.options->Show(SW_SHOWNORMAL);
+void WinConfigUi::ShowOptions(bool safe_page) {
+  if (TOptionsForm* options = Options()) options->ShowOptions(safe_page);
 }
 
 void WinConfigUi::ApplyStatsOnTop(bool on_top) {

@@ -10,12 +10,14 @@ namespace lw {
 
 class Form;
 class TMainForm;
+class TOptionsForm;
 
 class WinConfigUi final : public ConfigUi {
  public:
   struct Windows {
     TMainForm* statistics = nullptr;  // the main window
-    Form* options = nullptr;
+    // The options dialog, once it exists (null before).
+    std::function<TOptionsForm*()> options;
     // Chooses a phonebook entry with a chooser of its own; none chosen while there is no chooser.
     std::function<ChosenEntry(std::string_view caption)> choose_entry;
   };
@@ -25,20 +27,20 @@ class WinConfigUi final : public ConfigUi {
                             MessageButtons buttons) override;
   std::string ApplicationTitle() override { return "LarkWatch"; }
   void SetListCaptionAlert(ListKind list, bool alert) override;
-  void EnableDangerActions(bool enabled) override { danger_actions_enabled_ = enabled; }
-  void EnterMustConfigure() override { must_configure_ = true; }
-  bool MustConfigure() const override { return must_configure_; }
+  void EnableDangerActions(bool enabled) override;
+  void EnterMustConfigure() override;
+  bool MustConfigure() const override;
   ChosenEntry ChooseFirstRunEntry(std::string_view caption) override;
   void ShowOptions(bool safe_page) override;
   void ApplyStatsOnTop(bool on_top) override;
   WindowPosition StatsWindowPosition() override;
 
-  // The options dialog's OK ends the must-configure state.
-  void LeaveMustConfigure() { must_configure_ = false; }
   bool ListCaptionAlert(ListKind list) const { return alerts_[static_cast<int>(list)]; }
   bool DangerActionsEnabled() const { return danger_actions_enabled_; }
 
  private:
+  TOptionsForm* Options() const { return windows_.options ? windows_.options() : nullptr; }
+
   Windows windows_;
   bool must_configure_ = false;
   bool danger_actions_enabled_ = true;

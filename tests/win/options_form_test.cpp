@@ -322,5 +322,68 @@ TEST_F(OptionsFormTest, EverythingFitsItsTexts) {
   }
 }
 
+TEST_F(OptionsFormTest, CaptionsFlashWhileBothNumberListsAreEmpty) {
+  form_->ShowOptions(true);
+  ASSERT_TRUE(form_->Flashing());
+  std::vector<int> phases;
+  test::PumpUntil(
+      [&] {
+        if (phases.empty() || phases.back() != form_->ShownFlashPhase()) {
+          phases.push_back(form_->ShownFlashPhase());
+        }
+        return phases.size() >= 3;
+      },
+      3000);
+  EXPECT_EQ(phases, (std::vector<int>{0, 2, 0}));
+  typed_ = "0202";
+  Click("ButtonNewSafe");
+  EXPECT_FALSE(form_->Flashing());
+  EXPECT_EQ(form_->ShownFlashPhase(), 0);
+}
+
+TEST_F(OptionsFormTest, NumberEditsFallBackWhenLeft) {
+  form_->ShowOptions(false);
+  SetFocus(C("EditWarnings"));
+  ui::SetWindowTextUtf8(C("EditWarnings"), "x1");
+  SetFocus(C("CheckBoxAutoRun"));
+  Pump();
+  EXPECT_EQ(ui::WindowTextUtf8(C("EditWarnings")), "10");
+  EXPECT_EQ(store_.Snapshot()->WarningsTime, "10");
+  SetFocus(C("EditWarnings"));
+  ui::SetWindowTextUtf8(C("EditWarnings"), "007");
+  SetFocus(C("CheckBoxAutoRun"));
+  Pump();
+  EXPECT_EQ(store_.Snapshot()->WarningsTime, "7");
+}
+
+TEST_F(OptionsFormTest, CtrlF12ChoosesTheDefaultEntryOnTheSafePage) {
+  form_->ShowOptions(false);
+  form_->SelectPage(TOptionsForm::kGeneralPage);
+  Key(C("CheckBoxAutoRun"), VK_F12, true);
+  EXPECT_EQ(store_.Snapshot()->DefaultEntry, "");
+  form_->SelectPage(TOptionsForm::kSafePage);
+  EXPECT_TRUE(Key(C("ListBoxSafe"), VK_F12, true));
+  EXPECT_EQ(store_.Snapshot()->DefaultEntry, "Entry");
+  EXPECT_EQ(ui::WindowTextUtf8(C("EditDefaultEntry")), "Entry");
+}
+
+TEST_F(OptionsFormTest, HoveringAnApplicationShowsItsPathAsTheHint) {
+  store_.Update([](Settings& s) { s.PermitList = {"C:\\Programs\\dialer one.exe", "C:\\b.exe"}; });
+  form_->ShowOptions(false);
+  form_->SelectPage(TOptionsForm::kRightsPage);
+  HWND list = C("ListBoxPermit");
+  RECT item;
+  SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 2, item.top + 2));
+  EXPECT_EQ(form_->HintOf(list), "C:\\Programs\\dialer one.exe");
+  SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 2, item.top + 2));
+  EXPECT_EQ(form_->HintOf(list), "C:\\b.exe");
+  RECT client;
+  GetClientRect(list, &client);
+  SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(client.left + 2, client.bottom - 2));
+  EXPECT_EQ(form_->HintOf(list), "");
+}
+
 }  // namespace
 }  // namespace lw

@@ -246,7 +246,7 @@ bool TOptionsForm::Create() {
   Add("ToolbarButtonDenyDel", L"BUTTON", button, kRightsPage);
   Add("CheckBoxPDAsk", L"BUTTON", check, kRightsPage);
   // Every page.
-  Add("ButtonOk", L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, -1);
+  Add("ButtonOk", L"BUTTON", button, -1);
   Add("ButtonCancel", L"BUTTON", button, -1);
 
   for (const char* edit :
@@ -923,7 +923,13 @@ bool TOptionsForm::PreTranslate(MSG& message) {
           ButtonOkClick();
           return true;
         }
-        break;
+        // Enter alone presses the focused button and does nothing elsewhere.
+        if ((GetWindowLongPtrW(message.hwnd, GWL_STYLE) & BS_TYPEMASK) != BS_PUSHBUTTON ||
+            Find(message.hwnd) == nullptr || !Find(message.hwnd)->name.starts_with("Button")) {
+          return true;
+        }
+        SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+        return true;
       case VK_F12:
         if (ctrl && page == kSafePage) {
           if (editor_.GetDefaultEntry()) Refresh();

@@ -78,6 +78,8 @@ TOptionsForm::~TOptionsForm() {
   if (tooltips_) DestroyWindow(tooltips_);
   if (window_) {
     KillTimer(window_, kFlashTimer);
+    // The controls' last notifications (an edit losing the focus) reach nothing.
+    for (HWND page : pages_) SetWindowLongPtrW(page, GWLP_USERDATA, 0);
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }

@@ -20,71 +20,16 @@
 #include "dialup/win/ras_dialup.h"
 #include "fakes/temp_dir.h"
 #include "notify/win/form_support.h"
+#include "support/modal_script.h"
 #include "support/program_run.h"
 #include "support/window_snapshot.h"
 
 namespace lw {
 namespace {
 
-void SetControlKey(bool down) {
-  BYTE state[256] = {};
-  GetKeyboardState(state);
-  state[VK_CONTROL] = down ? 0x80 : 0;
-  SetKeyboardState(state);
-}
-
-// A key typed on a control, seen by the loop that runs when this step returns. Ctrl stays held
-// until the next step.
-void PostKey(HWND control, WPARAM key, bool with_control = false) {
-  SetControlKey(with_control);
-  PostMessageW(control, WM_KEYDOWN, key, 1);
-}
-
-std::string Text(HWND window) { return ui::WindowTextUtf8(window); }
-
-// Steps run one a tick while the chooser waits. When they are over and it still waits, it is
-// closed and the test fails, so that no test waits for ever.
-class Script {
- public:
-  Script(HWND form, std::vector<std::function<void()>> steps)
-      : form_(form), steps_(std::move(steps)) {
-    current = this;
-    timer_ = SetTimer(nullptr, 0, 30, &Tick);
-  }
-  ~Script() {
-    KillTimer(nullptr, timer_);
-    current = nullptr;
-    SetControlKey(false);
-  }
-  std::size_t done() const { return next_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Script* script = current;
-    if (script == nullptr || script->running_ || !IsWindowVisible(script->form_)) return;
-    SetControlKey(false);
-    if (script->next_ < script->steps_.size()) {
-      script->running_ = true;
-      script->steps_[script->next_++]();
-      script->running_ = false;
-    } else if (++script->overtime_ == 60) {
-      ADD_FAILURE() << "the chooser still waits after the last step";
-      PostMessageW(script->form_, WM_CLOSE, 0, 0);
-    }
-  }
-
-  static inline Script* current = nullptr;
-  HWND form_;
-  std::vector<std::function<void()>> steps_;
-  std::size_t next_ = 0;
-  int overtime_ = 0;
-  bool running_ = false;
-  UINT_PTR timer_ = 0;
-};
-
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
+using test::PostKey;
+using test::Script;
+using test::Text;
 
 // Three entries: the first with country and area codes, the second without, the third with a
 // name in the ANSI code page (code page 1250 bytes of "Łódź").
@@ -96,17 +41,11 @@ constexpr char kThreeEntries[] =
     "d\x9F]\r\nPhoneNumber=5550100\r\nAreaCode=42\r\nCountryCode=49\r\n"
     "CountryID=49\r\nUseCountryAndAreaCodes=1\r\n";
 
-class DefaultFormTest : public ::testing::Test {
+class DefaultFormTest : public test::ModalWindowTest {
  protected:
   void SetUp() override {
     SetEnvironmentVariableW(L"LINESIM_DIR", dir_.path().wstring().c_str());
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = OwnerProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"LarkWatchDefaultOwner";
-    RegisterClassW(&window_class);
-    owner_ = CreateWindowExW(0, L"LarkWatchDefaultOwner", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                             100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    CreateOwner(L"LarkWatchDefaultOwner");
     form_ = std::make_unique<TDefaultForm>(
         dialup_,
         [this](HWND window) {
@@ -118,13 +57,12 @@ class DefaultFormTest : public ::testing::Test {
           edited_.push_back(name);
           return ras::kCancelled;
         },
-        texts_, messages_, codec_, [this] { ++taskbar_shows_; }, [this] { ++taskbar_hides_; },
-        owner_, [this] { ++idles_; });
+        texts_, messages_, codec_, CountTaskbarShows(), CountTaskbarHides(), owner_, CountIdles());
     ASSERT_TRUE(form_->Create()) << "no window: is there a display (Xvfb)?";
   }
   void TearDown() override {
     form_.reset();
-    if (owner_) DestroyWindow(owner_);
+    DestroyOwner();
     SetEnvironmentVariableW(L"LINESIM_DIR", nullptr);
   }
 
@@ -135,11 +73,8 @@ class DefaultFormTest : public ::testing::Test {
 
   // Shows the chooser with the given steps; the steps must have run to the last.
   ChosenEntry Show(std::vector<std::function<void()>> steps, const std::string& caption = "") {
-    const std::size_t count = steps.size();
-    Script script(form_->hwnd(), std::move(steps));
-    ChosenEntry chosen = form_->ShowModal(caption);
-    EXPECT_EQ(script.done(), count);
-    return chosen;
+    return RunSteps(
+        form_->hwnd(), std::move(steps), [&] { return form_->ShowModal(caption); }, "the chooser");
   }
 
   test::TempDir dir_;
@@ -147,10 +82,6 @@ class DefaultFormTest : public ::testing::Test {
   ControlTexts texts_;
   MessageTable messages_;
   Cp1250Codec codec_;
-  HWND owner_ = nullptr;
-  int taskbar_shows_ = 0;
-  int taskbar_hides_ = 0;
-  int idles_ = 0;
   std::function<uint32_t()> create_entry_;
   std::vector<HWND> create_owners_;
   std::vector<HWND> edit_owners_;
@@ -383,7 +314,8 @@ TEST_F(DefaultFormTest, TheServicesDialogsCreateAndEditTheEntryShown) {
                    ASSERT_NE(dialog(), nullptr);
                    PostMessageW(dialog(), WM_CLOSE, 0, 0);
                    PostKey(chooser.button_ok(), VK_RETURN, true);
-                 }});
+                 }},
+                "the chooser");
   const ChosenEntry chosen = chooser.ShowModal();
   EXPECT_EQ(script.done(), steps);
   EXPECT_TRUE(chosen.chosen);

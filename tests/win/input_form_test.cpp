@@ -14,110 +14,35 @@
 #include <vector>
 
 #include "config/control_texts.h"
-#include "notify/win/form_support.h"
+#include "support/modal_script.h"
 #include "support/window_snapshot.h"
 
 namespace lw {
 namespace {
 
-void SetControlKey(bool down) {
-  BYTE state[256] = {};
-  GetKeyboardState(state);
-  state[VK_CONTROL] = down ? 0x80 : 0;
-  SetKeyboardState(state);
-}
+using test::PostKey;
+using test::Text;
+using test::Type;
 
-// A key typed on a control, seen by the loop that runs when this step returns. Ctrl stays held
-// until the next step.
-void PostKey(HWND control, WPARAM key, bool with_control = false) {
-  SetControlKey(with_control);
-  PostMessageW(control, WM_KEYDOWN, key, 1);
-}
-
-void Type(HWND edit, const std::wstring& text) {
-  for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
-}
-
-std::string Text(HWND window) { return ui::WindowTextUtf8(window); }
-
-// Steps run one a tick while the prompt waits. When they are over and the prompt still waits,
-// it is closed and the test fails, so that no test waits for ever.
-class Script {
- public:
-  Script(HWND form, std::vector<std::function<void()>> steps)
-      : form_(form), steps_(std::move(steps)) {
-    current = this;
-    timer_ = SetTimer(nullptr, 0, 30, &Tick);
-  }
-  ~Script() {
-    KillTimer(nullptr, timer_);
-    current = nullptr;
-    SetControlKey(false);
-  }
-  std::size_t done() const { return next_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Script* script = current;
-    if (script == nullptr || script->running_ || !IsWindowVisible(script->form_)) return;
-    SetControlKey(false);
-    if (script->next_ < script->steps_.size()) {
-      script->running_ = true;
-      script->steps_[script->next_++]();
-      script->running_ = false;
-    } else if (++script->overtime_ == 60) {
-      ADD_FAILURE() << "the prompt still waits after the last step";
-      PostMessageW(script->form_, WM_CLOSE, 0, 0);
-    }
-  }
-
-  static inline Script* current = nullptr;
-  HWND form_;
-  std::vector<std::function<void()>> steps_;
-  std::size_t next_ = 0;
-  int overtime_ = 0;
-  bool running_ = false;
-  UINT_PTR timer_ = 0;
-};
-
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
-class InputFormTest : public ::testing::Test {
+class InputFormTest : public test::ModalWindowTest {
  protected:
   void SetUp() override {
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = OwnerProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"LarkWatchInputOwner";
-    RegisterClassW(&window_class);
-    owner_ = CreateWindowExW(0, L"LarkWatchInputOwner", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                             100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    form_ = std::make_unique<TInputForm>(
-        texts_, [this] { ++taskbar_shows_; }, [this] { ++taskbar_hides_; }, owner_,
-        [this] { ++idles_; });
+    CreateOwner(L"LarkWatchInputOwner");
+    form_ = std::make_unique<TInputForm>(texts_, CountTaskbarShows(), CountTaskbarHides(), owner_,
+                                         CountIdles());
     ASSERT_TRUE(form_->Create()) << "no window: is there a display (Xvfb)?";
   }
   void TearDown() override {
     form_.reset();
-    if (owner_) DestroyWindow(owner_);
+    DestroyOwner();
   }
 
   std::optional<std::string> Ask(const std::string& prompt,
                                  std::vector<std::function<void()>> steps) {
-    const std::size_t count = steps.size();
-    Script script(form_->hwnd(), std::move(steps));
-    std::optional<std::string> value = form_->Ask(prompt);
-    EXPECT_EQ(script.done(), count);
-    return value;
+    return RunSteps(form_->hwnd(), std::move(steps), [&] { return form_->Ask(prompt); });
   }
 
   ControlTexts texts_;
-  HWND owner_ = nullptr;
-  int taskbar_shows_ = 0;
-  int taskbar_hides_ = 0;
-  int idles_ = 0;
   std::unique_ptr<TInputForm> form_;
 };
 

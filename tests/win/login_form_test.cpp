@@ -16,6 +16,7 @@
 #include "config/control_texts.h"
 #include "monitor/connection_view.h"
 #include "notify/win/form_support.h"
+#include "support/modal_script.h"
 #include "support/window_snapshot.h"
 
 namespace lw {
@@ -23,98 +24,26 @@ namespace {
 
 using test::SnapWindow;
 
-void SetControlKey(bool down) {
-  BYTE state[256] = {};
-  GetKeyboardState(state);
-  state[VK_CONTROL] = down ? 0x80 : 0;
-  SetKeyboardState(state);
-}
+using test::PostKey;
+using test::Text;
+using test::Type;
 
-// A key typed on a control, seen by the loop that runs when this step returns. Ctrl stays held
-// until the next step.
-void PostKey(HWND control, WPARAM key, bool with_control = false) {
-  SetControlKey(with_control);
-  PostMessageW(control, WM_KEYDOWN, key, 1);
-}
-
-void Type(HWND edit, const std::wstring& text) {
-  for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
-}
-
-std::string Text(HWND window) { return ui::WindowTextUtf8(window); }
-
-// Steps run one a tick while the prompt waits. When they are over and the prompt still waits,
-// it is closed and the test fails, so that no test waits for ever.
-class Script {
- public:
-  Script(HWND form, std::vector<std::function<void()>> steps)
-      : form_(form), steps_(std::move(steps)) {
-    current = this;
-    timer_ = SetTimer(nullptr, 0, 30, &Tick);
-  }
-  ~Script() {
-    KillTimer(nullptr, timer_);
-    current = nullptr;
-    SetControlKey(false);
-  }
-  std::size_t done() const { return next_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Script* script = current;
-    // A step that pumps messages itself (a snapshot) does not run the next one meanwhile.
-    if (script == nullptr || script->running_ || !IsWindowVisible(script->form_)) return;
-    SetControlKey(false);
-    if (script->next_ < script->steps_.size()) {
-      script->running_ = true;
-      script->steps_[script->next_++]();
-      script->running_ = false;
-    } else if (++script->overtime_ == 60) {
-      ADD_FAILURE() << "the prompt still waits after the last step";
-      PostMessageW(script->form_, WM_CLOSE, 0, 0);
-    }
-  }
-
-  static inline Script* current = nullptr;
-  HWND form_;
-  std::vector<std::function<void()>> steps_;
-  std::size_t next_ = 0;
-  int overtime_ = 0;
-  bool running_ = false;
-  UINT_PTR timer_ = 0;
-};
-
-LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
-class LoginFormTest : public ::testing::Test {
+class LoginFormTest : public test::ModalWindowTest {
  protected:
   void SetUp() override {
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = OwnerProc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"LarkWatchLoginOwner";
-    RegisterClassW(&window_class);
-    owner_ = CreateWindowExW(0, L"LarkWatchLoginOwner", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                             100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    form_ = std::make_unique<TLoginForm>(
-        texts_, [this] { ++taskbar_shows_; }, [this] { ++taskbar_hides_; }, owner_,
-        [this] { ++idles_; });
+    CreateOwner(L"LarkWatchLoginOwner");
+    form_ = std::make_unique<TLoginForm>(texts_, CountTaskbarShows(), CountTaskbarHides(), owner_,
+                                         CountIdles());
     ASSERT_TRUE(form_->Create()) << "no window: is there a display (Xvfb)?";
   }
   void TearDown() override {
     form_.reset();
-    if (owner_) DestroyWindow(owner_);
+    DestroyOwner();
   }
 
   // Asks with the given steps; the steps must have run to the last.
   bool Ask(LoginFields& fields, std::vector<std::function<void()>> steps) {
-    const std::size_t count = steps.size();
-    Script script(form_->hwnd(), std::move(steps));
-    const bool confirmed = form_->ShowModal(fields);
-    EXPECT_EQ(script.done(), count);
-    return confirmed;
+    return RunSteps(form_->hwnd(), std::move(steps), [&] { return form_->ShowModal(fields); });
   }
 
   static LoginFields Connection() {
@@ -126,10 +55,6 @@ class LoginFormTest : public ::testing::Test {
   }
 
   ControlTexts texts_;
-  HWND owner_ = nullptr;
-  int taskbar_shows_ = 0;
-  int taskbar_hides_ = 0;
-  int idles_ = 0;
   std::unique_ptr<TLoginForm> form_;
 };
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/config_ui.h"
+#include "config/win/prompt_dialog.h"
 
 namespace lw {
 
@@ -22,7 +23,7 @@ class ControlTexts;
 class DialUp;
 class MessageTable;
 
-class TDefaultForm {
+class TDefaultForm : public PromptDialog {
  public:
   static constexpr wchar_t kClassName[] = L"TDefaultForm";
 
@@ -51,14 +52,6 @@ class TDefaultForm {
                std::function<void()> show_taskbar_button,
                std::function<void()> hide_taskbar_button_unless_dialogs, HWND owner,
                std::function<void()> idle);
-  ~TDefaultForm();
-  TDefaultForm(const TDefaultForm&) = delete;
-  TDefaultForm& operator=(const TDefaultForm&) = delete;
-
-  // Creates the hidden window; false when the system refuses.
-  bool Create();
-  HWND hwnd() const { return window_; }
-  bool IsVisible() const { return window_ && IsWindowVisible(window_); }
 
   // Reads the entries afresh, shows the first, and waits for OK or Cancel. `caption` (UTF-8)
   // replaces the window's caption of the control texts when not empty. The result holds the
@@ -66,56 +59,41 @@ class TDefaultForm {
   ChosenEntry ShowModal(const std::string& caption = "");
 
   // Texts of the control texts, laid out for them; ShowModal applies them at each show.
-  void ApplyTexts();
+  void ApplyTexts() override;
 
   HWND book_entry() const { return book_entry_; }
   HWND phone_no() const { return phone_no_; }
   HWND cur_conn_text() const { return cur_conn_text_; }
   HWND button_prev() const { return button_prev_; }
   HWND button_next() const { return button_next_; }
-  HWND button_ok() const { return button_ok_; }
-  HWND button_cancel() const { return button_cancel_; }
   HWND button_create_entry() const { return button_create_entry_; }
   HWND button_edit_entry() const { return button_edit_entry_; }
-  // The hint of a control (UTF-8), as its tooltip shows it.
-  std::string HintOf(HWND control) const;
 
   // Handlers.
   void ButtonPrevClick() { ShowEntry(-1); }
   void ButtonNextClick() { ShowEntry(+1); }
-  void ButtonOkClick();
-  void ButtonCancelClick();
   void ButtonCreateEntryClick();
   void ButtonEditEntryClick();
-  // Keys of the whole window while the chooser waits.
-  bool PreTranslate(MSG& message);
-
-  // For the window procedure.
-  void AttachWindow(HWND window) { window_ = window; }
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
+  void CreateControls() override;
+  // Keys of the whole window while the chooser waits, besides Esc.
+  bool KeyDown(HWND target, WPARAM key) override;
+  void Command(int id, int code) override;
+  HWND FocusOnActivation() const override { return RememberedFocus(button_create_entry_); }
   void Layout();
   void RefreshEntries();
   // Moves `step` entries on (-1, 0 or +1), round from either end, and shows that entry.
   void ShowEntry(int step);
   void EnableEntryControls(bool enable);
-  void Finish(bool chosen);
   void Click(int id);
 
   DialUp& dialup_;
   CreateEntryFn create_entry_;
   EditEntryFn edit_entry_;
-  const ControlTexts& texts_;
   const MessageTable& messages_;
   const AnsiCodec& codec_;
-  std::function<void()> show_taskbar_button_;
-  std::function<void()> hide_taskbar_button_unless_dialogs_;
-  HWND owner_;
-  std::function<void()> idle_;
 
-  HWND window_ = nullptr;
-  HWND tooltips_ = nullptr;
   HWND label_book_entry_ = nullptr;
   HWND label_phone_no_ = nullptr;
   HWND book_entry_ = nullptr;
@@ -123,16 +101,12 @@ class TDefaultForm {
   HWND cur_conn_text_ = nullptr;
   HWND button_prev_ = nullptr;
   HWND button_next_ = nullptr;
-  HWND button_ok_ = nullptr;
-  HWND button_cancel_ = nullptr;
   HWND button_create_entry_ = nullptr;
   HWND button_edit_entry_ = nullptr;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
 
   std::vector<std::string> entries_;  // ANSI bytes
   int index_ = 0;
   ChosenEntry shown_;  // the entry on show; its name is the one the edit dialog gets
-  bool waiting_ = false;
 };
 
 }  // namespace lw

@@ -10,12 +10,14 @@
 #include <functional>
 #include <string>
 
+#include "config/win/prompt_dialog.h"
+
 namespace lw {
 
 class ControlTexts;
 struct LoginFields;
 
-class TLoginForm {
+class TLoginForm : public PromptDialog {
  public:
   static constexpr wchar_t kClassName[] = L"TLoginForm";
   // The longest user name and password the edits take.
@@ -40,14 +42,6 @@ class TLoginForm {
   TLoginForm(const ControlTexts& texts, std::function<void()> show_taskbar_button,
              std::function<void()> hide_taskbar_button_unless_dialogs, HWND owner,
              std::function<void()> idle);
-  ~TLoginForm();
-  TLoginForm(const TLoginForm&) = delete;
-  TLoginForm& operator=(const TLoginForm&) = delete;
-
-  // Creates the hidden window; false when the system refuses.
-  bool Create();
-  HWND hwnd() const { return window_; }
-  bool IsVisible() const { return window_ && IsWindowVisible(window_); }
 
   // Shows the fields (UTF-8), waits for OK or Cancel, and on OK writes the user name and the
   // password back into `fields`. True when confirmed. The texts are taken from the control
@@ -59,35 +53,15 @@ class TLoginForm {
   HWND entry_name() const { return entry_name_; }
   HWND country() const { return country_; }
   HWND phone_no() const { return phone_no_; }
-  HWND button_ok() const { return button_ok_; }
-  HWND button_cancel() const { return button_cancel_; }
-  // The hint of a control (UTF-8), as its tooltip shows it.
-  std::string HintOf(HWND control) const;
-
-  // Handlers.
-  void ButtonOkClick();
-  void ButtonCancelClick();
-  // Keys of the whole window while the prompt waits: Esc, Enter, Ctrl+Enter, Tab.
-  bool PreTranslate(MSG& message);
-
-  // For the window procedure.
-  void AttachWindow(HWND window) { window_ = window; }
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
-  void ApplyTexts();
+  void CreateControls() override;
+  void ApplyTexts() override;
+  void UpdateButtonOk() override;
+  void Command(int id, int code) override;
+  HWND FocusOnActivation() const override { return RememberedFocus(user_edit_); }
   void Layout();
-  void UpdateButtonOk();
-  void Finish(bool confirmed);
 
-  const ControlTexts& texts_;
-  std::function<void()> show_taskbar_button_;
-  std::function<void()> hide_taskbar_button_unless_dialogs_;
-  HWND owner_;
-  std::function<void()> idle_;
-
-  HWND window_ = nullptr;
-  HWND tooltips_ = nullptr;
   HWND label_user_ = nullptr;
   HWND label_pass_ = nullptr;
   HWND label_entry_ = nullptr;
@@ -98,11 +72,6 @@ class TLoginForm {
   HWND entry_name_ = nullptr;
   HWND country_ = nullptr;
   HWND phone_no_ = nullptr;
-  HWND button_ok_ = nullptr;
-  HWND button_cancel_ = nullptr;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
-  bool waiting_ = false;
-  bool confirmed_ = false;
 };
 
 }  // namespace lw

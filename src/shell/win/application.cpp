@@ -233,10 +233,7 @@ void Application::CreateOptionsForm() {
     const LoadOutcome outcome = LoadSettings(env, false);
     ReportLoadFailure(env, false, outcome);
   };
-  deps.message = [this](std::string_view text, std::string_view caption, MessageIcon icon,
-                        MessageButtons buttons) {
-    return config_ui_.ShowMessage(text, caption, icon, buttons);
-  };
+  // The dialog's own message boxes: its questions default to No.
   deps.application_title = [this] { return config_ui_.ApplicationTitle(); };
   deps.ask_value = [this](std::string_view prompt) {
     return input_form_ ? input_form_->Ask(std::string(prompt)) : std::nullopt;

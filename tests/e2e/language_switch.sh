@@ -33,6 +33,13 @@ lw_line connect --number 0202122 >/dev/null || lw_fail "linectl connect failed"
 lw_driver wait-text "Connected to number 0202122." --visible >/dev/null ||
   lw_fail "the notice is not in English: $(lw_driver text TInfoForm)"
 lw_screenshot language_english >/dev/null
+lw_driver command TMainForm 1002 >/dev/null
+lw_driver wait-window TOptionsForm "LarkWatch - options" --visible >/dev/null ||
+  lw_fail "the options dialog is not in English: $(lw_driver text TOptionsForm | head -3)"
+lw_window_has TOptionsForm "Dangerous numbers"
+lw_screenshot language_english_options >/dev/null
+lw_driver key TOptionsForm ESC >/dev/null
+lw_driver wait-gone TOptionsForm --visible >/dev/null || lw_fail "Esc did not close the options"
 
 lw_step "the choice is remembered"
 lw_stop
@@ -45,6 +52,7 @@ lw_step "Polski brings the built-in texts back"
 lw_driver command TMainForm "$POLSKI" >/dev/null
 lw_window_has TMainForm "Wpis z książki:"
 lw_window_has TMainForm "LarkWatch - statystyka - (48)"
+lw_window_has TOptionsForm "Niebezpieczne numery"
 lw_line drop --all >/dev/null
 lw_driver wait-text "Rozłączono połączenie modemowe." --visible >/dev/null ||
   lw_fail "the notice is not in Polish: $(lw_driver text TInfoForm)"

@@ -677,24 +677,7 @@ void TOptionsForm::ShowOptions(bool safe_page) {
 MessageAnswer TOptionsForm::Message(std::string_view text, std::string_view caption,
                                     MessageIcon icon, MessageButtons buttons) {
   if (deps_.message) return deps_.message(text, caption, icon, buttons);
-  UINT flags = buttons == MessageButtons::YesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK;
-  switch (icon) {
-    case MessageIcon::Information:
-      flags |= MB_ICONINFORMATION;
-      break;
-    case MessageIcon::Question:
-      flags |= MB_ICONQUESTION;
-      break;
-    case MessageIcon::Warning:
-      flags |= MB_ICONWARNING;
-      break;
-    case MessageIcon::Error:
-      flags |= MB_ICONERROR;
-      break;
-  }
-  const int answer = MessageBoxW(window_, Widen(text).c_str(), Widen(caption).c_str(), flags);
-  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-  return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+  return ui::ShowMessageBox(window_, text, caption, icon, buttons, true);
 }
 
 // The system's open dialog, loaded when first needed so that the program does not import the

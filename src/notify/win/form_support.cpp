@@ -9,6 +9,31 @@
 
 namespace lw::ui {
 
+MessageAnswer ShowMessageBox(HWND owner, std::string_view text, std::string_view caption,
+                             MessageIcon icon, MessageButtons buttons, bool default_no) {
+  UINT flags = MB_OK;
+  if (buttons == MessageButtons::YesNo) flags = MB_YESNO | (default_no ? MB_DEFBUTTON2 : 0);
+  switch (icon) {
+    case MessageIcon::Information:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+    case MessageIcon::Warning:
+      flags |= MB_ICONWARNING;
+      break;
+    case MessageIcon::Error:
+      flags |= MB_ICONERROR;
+      break;
+  }
+  // Without an owner the box still comes in front of the other windows.
+  if (owner == nullptr) flags |= MB_SETFOREGROUND;
+  const int answer = MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), flags);
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
 HFONT MessageFont() {
   static HFONT font = [] {
     NONCLIENTMETRICSW metrics = {};

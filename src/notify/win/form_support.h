@@ -8,7 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "config/config_ui.h"
+
 namespace lw::ui {
+
+// A modal message box (texts UTF-8) with the icon and buttons the configuration asks for;
+// `default_no` makes No the default button of a Yes/No box.
+MessageAnswer ShowMessageBox(HWND owner, std::string_view text, std::string_view caption,
+                             MessageIcon icon, MessageButtons buttons, bool default_no);
 
 // The font of the notification windows: the system's message font, made once and kept until
 // the program ends.

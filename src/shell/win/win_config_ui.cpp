@@ -4,6 +4,7 @@
 
 #include "common/win/wide.h"
 #include "config/win/options_form.h"
+#include "notify/win/form_support.h"
 #include "shell/win/form.h"
 #include "shell/win/main_form.h"
 
@@ -11,26 +12,8 @@ namespace lw {
 
 MessageAnswer WinConfigUi::ShowMessage(std::string_view text, std::string_view caption,
                                        MessageIcon icon, MessageButtons buttons) {
-  UINT flags = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
-  switch (icon) {
-    case MessageIcon::Information:
-      flags |= MB_ICONINFORMATION;
-      break;
-    case MessageIcon::Question:
-      flags |= MB_ICONQUESTION;
-      break;
-    case MessageIcon::Warning:
-      flags |= MB_ICONWARNING;
-      break;
-    case MessageIcon::Error:
-      flags |= MB_ICONERROR;
-      break;
-  }
-  // Start-up messages come before any window is shown: no owner, but in front of the others.
-  const int answer =
-      MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), flags | MB_SETFOREGROUND);
-  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-  return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+  // Start-up messages come before any window is shown: no owner.
+  return ui::ShowMessageBox(nullptr, text, caption, icon, buttons, false);
 }
 
 void WinConfigUi::SetListCaptionAlert(ListKind list, bool alert) {

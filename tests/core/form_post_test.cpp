@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_ports.h"
+#include "fakes/temp_dir.h"
+#include "net/file_answer_spool.h"
 
 namespace lw {
 namespace {
@@ -362,6 +365,59 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"desc=ver&ver=9", "ver", "9", "9"},
                       ValueCase{"Ver=1", "ver", std::nullopt, "0"},
                       ValueCase{"new=", "new", "", ""}));
+
+TEST(FormPostFileSpool, KeepsTheBytesInANamedTemporaryFileUntilRemoved) {
+  test::TempDir dir;
+  FileAnswerSpool spool(dir.path());
+  ASSERT_TRUE(spool.Create("lwuex"));
+  const std::string name = spool.Path().filename().string();
+  EXPECT_EQ(name.substr(0, 3), "lwu");
+  EXPECT_EQ(name.size(), 11u);
+  EXPECT_EQ(name.substr(7), ".tmp");
+  EXPECT_TRUE(spool.Append("abc"));
+  EXPECT_TRUE(spool.Append(std::string(70000, 'z')));
+  EXPECT_EQ(spool.ReadAll(), "abc" + std::string(70000, 'z'));
+  const std::filesystem::path path = spool.Path();
+  EXPECT_TRUE(std::filesystem::exists(path));
+  spool.Remove();
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(spool.Append("x"));
+  EXPECT_EQ(spool.ReadAll(), std::nullopt);
+}
+
+TEST(FormPostFileSpool, SpoolsOfSeveralWorkersNeverShareAFile) {
+  test::TempDir dir;
+  FileAnswerSpool first(dir.path());
+  FileAnswerSpool second(dir.path());
+  ASSERT_TRUE(first.Create("lwud"));
+  ASSERT_TRUE(second.Create("lwud"));
+  EXPECT_NE(first.Path(), second.Path());
+}
+
+TEST(FormPostFileSpool, AFailedReceiveLeavesNoFileBehind) {
+  test::TempDir dir;
+  test::FakeClock clock;
+  ScriptedTransport transport(clock);
+  transport.script = {{Status::kData, kHeader + "5\r\nab"}, {Status::kError, ""}};
+  FileAnswerSpool spool(dir.path());
+  FormPostClient client(kUpdateCopy, transport, spool, clock, [] { return false; });
+  EXPECT_FALSE(client.ReceiveAnswer().ok);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+  transport.script = {{Status::kData, Chunked("ver=1")}, {Status::kClosed, ""}};
+  EXPECT_EQ(client.ReceiveAnswer().content, "ver=1");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(FormPostFileSpool, TheFileGoesWithTheSpool) {
+  test::TempDir dir;
+  {
+    FileAnswerSpool spool(dir.path());
+    ASSERT_TRUE(spool.Create("lwud"));
+    EXPECT_TRUE(spool.Append("left"));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
 
 }  // namespace
 }  // namespace lw

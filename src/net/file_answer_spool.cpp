@@ -1,0 +1,67 @@
+#include "net/file_answer_spool.h"
+
+#include <random>
+#include <system_error>
+#include <utility>
+
+namespace lw {
+
+FileAnswerSpool::FileAnswerSpool(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+FileAnswerSpool::~FileAnswerSpool() { Remove(); }
+
+bool FileAnswerSpool::Create(std::string_view prefix) {
+  Remove();
+  std::error_code error;
+  std::filesystem::path folder = folder_;
+  if (folder.empty()) folder = std::filesystem::temp_directory_path(error);
+  if (error || folder.empty()) return false;
+  std::random_device seed;
+  std::minstd_rand numbers(seed());
+  const std::string start(prefix.substr(0, 3));
+  // A name already taken by another worker's file is never reused: a few tries, then failure.
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(numbers() % 0xFFFF + 1));
+    std::filesystem::path candidate = folder / (start + digits + ".tmp");
+    if (std::filesystem::exists(candidate, error)) continue;
+    file_ = std::fopen(candidate.string().c_str(), "w+b");
+    if (file_ == nullptr) return false;
+    path_ = std::move(candidate);
+    return true;
+  }
+  return false;
+}
+
+bool FileAnswerSpool::Append(std::string_view bytes) {
+  if (file_ == nullptr) return false;
+  if (std::fseek(file_, 0, SEEK_END) != 0) return false;
+  return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+}
+
+std::optional<std::string> FileAnswerSpool::ReadAll() {
+  if (file_ == nullptr || std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
+    return std::nullopt;
+  }
+  std::string all;
+  char block[65536];
+  for (;;) {
+    const std::size_t count = std::fread(block, 1, sizeof block, file_);
+    all.append(block, count);
+    if (count < sizeof block) break;
+  }
+  if (std::ferror(file_)) return std::nullopt;
+  return all;
+}
+
+void FileAnswerSpool::Remove() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  if (!path_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  path_.clear();
+}
+
+}  // namespace lw

@@ -18,9 +18,7 @@ lw_stop
 
 lw_step "OnlySafe switched off outside: the warning, then the question"
 lw_reg add 'HKCU\Software\LarkWatch' /v OnlySafe /t REG_DWORD /d 0 /f >/dev/null
-(cd "$LW_DIR" && exec bash -c 'lw_wine_pl "$@"' lw_wine_pl "$LW_WIN_DIR\\larkwatch.exe") \
-  </dev/null >>"$LW_OUT/larkwatch.out" 2>>"$LW_OUT/larkwatch.err" &
-LW_PID=$!
+lw_start_background
 lw_driver wait-text "Wpisy konfiguracji programu są nieprawidłowe." --visible --timeout 20000 \
   >/dev/null || lw_fail "no checksum warning"
 lw_screenshot checksum_warning >/dev/null

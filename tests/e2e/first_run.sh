@@ -9,11 +9,8 @@ lw_e2e_setup
 lw_line add Dom --number 7654321 --area 22 --country 48 >/dev/null || lw_fail "linectl add failed"
 lw_line add Praca --number 5550100 --no-codes >/dev/null || lw_fail "linectl add failed"
 
-# The start waits for the program's windows, which come after the first-run questions: it is
-# started in the background and its boxes are answered as they come.
-(cd "$LW_DIR" && exec bash -c 'lw_wine_pl "$@"' lw_wine_pl "$LW_WIN_DIR\\larkwatch.exe") \
-  </dev/null >>"$LW_OUT/larkwatch.out" 2>>"$LW_OUT/larkwatch.err" &
-LW_PID=$!
+# The program's windows come after the first-run questions, which are answered as they come.
+lw_start_background
 
 lw_step "the first-run question"
 lw_driver wait-text "Program nie jest skonfigurowany." --visible --timeout 20000 >/dev/null ||
@@ -30,11 +27,7 @@ lw_assert_contains "$text" "Dom"
 lw_assert_contains "$text" "(kod kraju +48)   22 7654321"
 lw_screenshot first_run_chooser >/dev/null
 lw_driver key TDefaultForm NEXT >/dev/null
-for _ in $(seq 1 50); do
-  text=$(lw_driver text TDefaultForm)
-  case "$text" in *"2/2"*) break ;; esac
-  sleep 0.1
-done
+text=$(lw_wait_window_text TDefaultForm "2/2") || exit 1
 lw_assert_contains "$text" "5550100   (brak kodu kraju i strefy)"
 lw_driver key TDefaultForm PRIOR >/dev/null
 lw_driver click TDefaultForm OK >/dev/null || lw_fail "OK of the chooser cannot be clicked"

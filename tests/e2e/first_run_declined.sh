@@ -6,9 +6,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 lw_e2e_setup
 
-(cd "$LW_DIR" && exec bash -c 'lw_wine_pl "$@"' lw_wine_pl "$LW_WIN_DIR\\larkwatch.exe") \
-  </dev/null >>"$LW_OUT/larkwatch.out" 2>>"$LW_OUT/larkwatch.err" &
-LW_PID=$!
+lw_start_background
 
 lw_step "no to the first-run question: the options dialog must be completed"
 lw_driver wait-text "Program nie jest skonfigurowany." --visible --timeout 20000 >/dev/null ||

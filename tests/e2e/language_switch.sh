@@ -12,23 +12,13 @@ lw_start
 # The menu lists the files by name: English first, then Polski.
 readonly ENGLISH=1100 POLSKI=1101
 
-# lw_window_has CLASS TEXT: waits until a window of the class shows TEXT.
-lw_window_has() {
-  local text
-  for _ in $(seq 1 100); do
-    text=$(lw_driver text "$1")
-    case "$text" in *"$2"*) return 0 ;; esac
-    sleep 0.1
-  done
-  lw_fail "$1 does not show [$2]; it shows: $text"
-}
 
 lw_step "English: the statistics window and a notice speak English"
 lw_driver command TMainForm "$ENGLISH" >/dev/null || lw_fail "the language command was not taken"
 lw_driver command TMainForm 1001 >/dev/null
 lw_driver wait-window TMainForm --visible >/dev/null || lw_fail "no statistics window"
-lw_window_has TMainForm "Phonebook entry:"
-lw_window_has TMainForm "LarkWatch - statistics - (48)"
+lw_wait_window_text TMainForm "Phonebook entry:" >/dev/null
+lw_wait_window_text TMainForm "LarkWatch - statistics - (48)" >/dev/null
 lw_line connect --number 0202122 >/dev/null || lw_fail "linectl connect failed"
 lw_driver wait-text "Connected to number 0202122." --visible >/dev/null ||
   lw_fail "the notice is not in English: $(lw_driver text TInfoForm)"
@@ -36,7 +26,7 @@ lw_screenshot language_english >/dev/null
 lw_driver command TMainForm 1002 >/dev/null
 lw_driver wait-window TOptionsForm "LarkWatch - options" --visible >/dev/null ||
   lw_fail "the options dialog is not in English: $(lw_driver text TOptionsForm | head -3)"
-lw_window_has TOptionsForm "Dangerous numbers"
+lw_wait_window_text TOptionsForm "Dangerous numbers" >/dev/null
 lw_screenshot language_english_options >/dev/null
 lw_driver key TOptionsForm ESC >/dev/null
 lw_driver wait-gone TOptionsForm --visible >/dev/null || lw_fail "Esc did not close the options"
@@ -46,13 +36,13 @@ lw_stop
 lw_assert_contains "$(lw_reg query 'HKCU\Software\LarkWatch' /v Langugage)" "English"
 lw_start
 lw_driver command TMainForm 1001 >/dev/null
-lw_window_has TMainForm "Phonebook entry:"
+lw_wait_window_text TMainForm "Phonebook entry:" >/dev/null
 
 lw_step "Polski brings the built-in texts back"
 lw_driver command TMainForm "$POLSKI" >/dev/null
-lw_window_has TMainForm "Wpis z książki:"
-lw_window_has TMainForm "LarkWatch - statystyka - (48)"
-lw_window_has TOptionsForm "Niebezpieczne numery"
+lw_wait_window_text TMainForm "Wpis z książki:" >/dev/null
+lw_wait_window_text TMainForm "LarkWatch - statystyka - (48)" >/dev/null
+lw_wait_window_text TOptionsForm "Niebezpieczne numery" >/dev/null
 lw_line drop --all >/dev/null
 lw_driver wait-text "Rozłączono połączenie modemowe." --visible >/dev/null ||
   lw_fail "the notice is not in Polish: $(lw_driver text TInfoForm)"

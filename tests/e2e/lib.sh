@@ -214,14 +214,37 @@ lw_dial_message() {
 
 # --- the program -------------------------------------------------------------------------------
 
-# lw_start [ARGS...]: starts larkwatch.exe from its folder in the background and waits for its
-# instance window (TAboutForm "LarkWatch", hidden). LW_START_TIMEOUT_MS bounds the wait.
-lw_start() {
+# lw_start_background [ARGS...]: starts larkwatch.exe from its folder in the background and
+# returns at once, for a start whose first-run or warning boxes the scenario answers itself.
+lw_start_background() {
   [ -f "$LW_DIR/larkwatch.exe" ] || lw_fail "no larkwatch.exe in $LW_BIN"
   [ -z "$LW_PID" ] || lw_fail "larkwatch.exe runs already"
   (cd "$LW_DIR" && exec bash -c 'lw_wine_pl "$@"' lw_wine_pl "$LW_WIN_DIR\\larkwatch.exe" "$@") \
     </dev/null >>"$LW_OUT/larkwatch.out" 2>>"$LW_OUT/larkwatch.err" &
   LW_PID=$!
+}
+
+# lw_wait_window_text CLASS TEXT: waits (10 s at most) until a window of the class, or a control
+# in it, shows TEXT, and prints everything the window shows; fails the scenario otherwise (inside
+# $(...) add "|| exit 1": the failure ends only the subshell there).
+lw_wait_window_text() {
+  local text
+  for _ in $(seq 1 100); do
+    text=$(lw_driver text "$1")
+    case "$text" in *"$2"*)
+      printf '%s\n' "$text"
+      return 0
+      ;;
+    esac
+    sleep 0.1
+  done
+  lw_fail "$1 does not show [$2]; it shows: $text"
+}
+
+# lw_start [ARGS...]: starts larkwatch.exe from its folder in the background and waits for its
+# instance window (TAboutForm "LarkWatch", hidden). LW_START_TIMEOUT_MS bounds the wait.
+lw_start() {
+  lw_start_background "$@"
   lw_driver wait-window TAboutForm LarkWatch --timeout "${LW_START_TIMEOUT_MS:-20000}" \
     >/dev/null || lw_fail "larkwatch.exe started, but no TAboutForm \"LarkWatch\" window appeared"
 }

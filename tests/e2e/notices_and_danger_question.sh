@@ -30,12 +30,7 @@ lw_assert_contains "$text" "próbuje nawiązać połączenie z numerem niebezpie
 lw_assert_contains "$text" "Numer: 0700123"
 lw_assert_contains "$text" "Zezwolić na dostęp do modemu?"
 # The counter appears at the first tick.
-for _ in $(seq 1 30); do
-  text=$(lw_driver text TQuestionForm)
-  case "$text" in *"Odpowiem NIE za: "*) break ;; esac
-  sleep 0.1
-done
-lw_assert_contains "$text" "Odpowiem NIE za: "
+lw_wait_window_text TQuestionForm "Odpowiem NIE za: " >/dev/null
 lw_screenshot danger_question >/dev/null
 
 lw_step "the countdown runs out: the answer is no"

@@ -82,10 +82,6 @@ void ConnectionMonitor::EnumerateEntries() {
   entries_ = std::move(list);
 }
 
-bool ConnectionMonitor::Matches(const std::vector<std::string>& masks, std::string& number) const {
-  return MatchesAnyMask(masks, number);
-}
-
 void ConnectionMonitor::DrawConnection(int step) {
   const AnsiCodec& codec = p_.codec;
   const auto count = static_cast<int32_t>(connections_.size());
@@ -149,7 +145,7 @@ void ConnectionMonitor::DrawConnection(int step) {
   view_.phone_no = codec.ToUtf8(number);
   std::string reduced = number;
   view_.phone_no_colour =
-      Matches(settings->DangerList, reduced) ? TextColour::Red : TextColour::WindowText;
+      MatchesAnyMask(settings->DangerList, reduced) ? TextColour::Red : TextColour::WindowText;
   view_.dev_type = codec.ToUtf8(record.DeviceType);
   view_.dev_name = codec.ToUtf8(record.DeviceName);
 
@@ -226,6 +222,7 @@ void ConnectionMonitor::HangUpCurrent(int32_t delay_seconds) {
 void ConnectionMonitor::ConnectedBranch() {
   const std::shared_ptr<const Settings> settings = p_.settings.Snapshot();
   const Settings& s = *settings;
+  // Each walk over a list reduces the number in place: the messages after it show the digits.
   std::string number = view_.phone_no;
   const std::string country = view_.country;
   const MessageTable& m = p_.messages;
@@ -240,7 +237,7 @@ void ConnectionMonitor::ConnectedBranch() {
   if (safe_connection_active_) {
     message = FormatText(m.Text(msg::ConnectedSafe), {number});
   } else {
-    if (s.OnlySafe && !Matches(s.SafeList, number)) {
+    if (s.OnlySafe && !MatchesAnyMask(s.SafeList, number)) {
       p_.notifier.ShowInfo(FormatText(m.Text(msg::ConnectedNotSafe), {number}), image::kRefused);
       HangUpCurrent(0);
       return;
@@ -251,7 +248,7 @@ void ConnectionMonitor::ConnectedBranch() {
       HangUpCurrent(0);
       return;
     }
-    if (Matches(s.DangerList, number)) {
+    if (MatchesAnyMask(s.DangerList, number)) {
       if (s.DangerDisNow) {
         p_.notifier.ShowInfo(FormatText(m.Text(msg::ConnectedDangerHangUp), {number, country}),
                              image::kPolicyHangUp);

@@ -93,8 +93,6 @@ class ConnectionMonitor {
   void DisconnectedBranch();
   void StartUpdateCheck();
   void HangUpCurrent(int32_t delay_seconds);
-  // Whether the number (reduced in place, as a later message shows it) matches a list.
-  bool Matches(const std::vector<std::string>& masks, std::string& number) const;
   void SetOwnDialPending(bool on) { own_dial_pending_.store(on); }
   // The program's own dial ended without a connection.
   void OwnDialFailed(bool accelerated);

@@ -239,8 +239,11 @@ void Application::CreateOptionsForm() {
     return input_form_ ? input_form_->Ask(std::string(prompt)) : std::nullopt;
   };
   deps.choose_entry = [this] {
+    // The chooser reads the phonebook itself when shown; the program's own list is read after
+    // it, since entries may have been created or edited in it.
+    const ChosenEntry chosen = default_form_ ? default_form_->ShowModal() : ChosenEntry{};
     if (ConnectionMonitor* monitor = Monitor()) monitor->EnumerateEntries();
-    return default_form_ ? default_form_->ShowModal() : ChosenEntry{};
+    return chosen;
   };
   deps.accelerated_number = [this] {
     RegValue<std::string> number = registry_.ReadString(Hive::CurrentUser, kSettingsKey, "LWNo");
@@ -299,8 +302,7 @@ void Application::StartMonitoring() {
   PlaceStatsWindow();
   tray_->SetEnabled(true);
   monitor_->SetOwnCountryCode(own_country_code_);
-  main_form_.SetCaption(FormatText(messages_.Text(msg::StatsCaption),
-                                   {int64_t{own_country_code_}, SystemCountryName()}));
+  UpdateStatsCaption();
   monitor_->EnumerateConnections();
   monitor_->EnumerateEntries();
   ras_events_ = std::make_unique<RasEvents>(*dialup_, [this](int code) {
@@ -547,12 +549,17 @@ void Application::ApplyLanguage(const std::string& name) {
   }
 }
 
+// The statistics caption: the own country's code and name in the current language's format.
+void Application::UpdateStatsCaption() {
+  main_form_.SetCaption(FormatText(messages_.Text(msg::StatsCaption),
+                                   {int64_t{own_country_code_}, SystemCountryName()}));
+}
+
 // Every live window takes its texts again (the credential prompt takes them when it is shown);
 // the statistics caption is formatted anew.
 void Application::ApplyTextsToWindows() {
   main_form_.ApplyTexts();
-  main_form_.SetCaption(FormatText(messages_.Text(msg::StatsCaption),
-                                   {int64_t{own_country_code_}, SystemCountryName()}));
+  UpdateStatsCaption();
   about_form_.ApplyTexts();
   if (question_form_) question_form_->ApplyTexts();
   if (question_app_form_) question_app_form_->ApplyTexts();

@@ -80,6 +80,7 @@ class Application final : public ProgramState, private MonitorUi {
   void LanguageClick(std::size_t index);
   void ApplyLanguage(const std::string& name);
   void ApplyTextsToWindows();
+  void UpdateStatsCaption();
   void MenuHelp();
   void SetTaskbarButton(HWND window, bool shown);
   void ReadStartValues();

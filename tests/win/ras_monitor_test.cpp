@@ -101,6 +101,32 @@ TEST_F(RasMonitorTest, ADialIsReportedStepByStepAndItsConnectionComesAndGoesAsEv
   EXPECT_TRUE(connections.empty());
 }
 
+TEST_F(RasMonitorTest, LinksAddedAndRemovedAreReportedWithTheirOwnCodes) {
+  Inbox<int> events;
+  RasEvents thread(dialup_, [&](int code) { events.Put(code); });
+  thread.Start();
+  ASSERT_TRUE(thread.monitoring());
+  const test::ProgramRun connect = test::RunProgram(L"linectl.exe", L"connect --entry Dom", 10000);
+  ASSERT_EQ(connect.exit_code, 0u) << connect.output;
+  ASSERT_TRUE(events.WaitFor(1));
+  const std::string handle = connect.output.substr(connect.output.find("0x"), 6);
+  const std::wstring wide(handle.begin(), handle.end());
+  ASSERT_EQ(test::RunProgram(L"linectl.exe", L"band-add " + wide, 10000).exit_code, 0u);
+  EXPECT_TRUE(events.WaitFor(3));
+  ASSERT_EQ(test::RunProgram(L"linectl.exe", L"band-remove " + wide, 10000).exit_code, 0u);
+  EXPECT_TRUE(events.WaitFor(4));
+}
+
+TEST_F(RasMonitorTest, WithoutTheServiceNothingIsMonitored) {
+  RasDialUp missing(true, test::BinFolder() + L"no-such-service.dll");
+  int calls = 0;
+  RasEvents thread(missing, [&](int) { ++calls; });
+  thread.Start();
+  EXPECT_FALSE(thread.monitoring()) << "a failed registration ends the thread at once";
+  thread.SignalTermination();
+  EXPECT_EQ(calls, 0);
+}
+
 TEST_F(RasMonitorTest, OnlyTheProgramEndsTheEventThread) {
   Inbox<int> events;
   RasEvents thread(dialup_, [&](int code) { events.Put(code); });

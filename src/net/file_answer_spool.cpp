@@ -1,8 +1,11 @@
 #include "net/file_answer_spool.h"
 
 #include <random>
+#include <span>
 #include <system_error>
 #include <utility>
+
+#include "common/file_open.h"
 
 namespace lw {
 
@@ -25,7 +28,7 @@ bool FileAnswerSpool::Create(std::string_view prefix) {
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(numbers() % 0xFFFF + 1));
     std::filesystem::path candidate = folder / (start + digits + ".tmp");
     if (std::filesystem::exists(candidate, error)) continue;
-    file_ = std::fopen(candidate.string().c_str(), "w+b");
+    file_ = OpenFile(candidate, "w+b");
     if (file_ == nullptr) return false;
     path_ = std::move(candidate);
     return true;
@@ -39,19 +42,12 @@ bool FileAnswerSpool::Append(std::string_view bytes) {
   return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
 }
 
-std::optional<std::string> FileAnswerSpool::ReadAll() {
-  if (file_ == nullptr || std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
-    return std::nullopt;
-  }
-  std::string all;
-  char block[65536];
-  for (;;) {
-    const std::size_t count = std::fread(block, 1, sizeof block, file_);
-    all.append(block, count);
-    if (count < sizeof block) break;
-  }
+std::optional<std::size_t> FileAnswerSpool::ReadAt(uint64_t offset, std::span<char> buffer) {
+  if (file_ == nullptr || std::fflush(file_) != 0) return std::nullopt;
+  if (!SeekFile(file_, offset)) return std::nullopt;
+  const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), file_);
   if (std::ferror(file_)) return std::nullopt;
-  return all;
+  return count;
 }
 
 void FileAnswerSpool::Remove() {

@@ -23,7 +23,7 @@ class FileAnswerSpool : public AnswerSpool {
 
   bool Create(std::string_view prefix) override;
   bool Append(std::string_view bytes) override;
-  std::optional<std::string> ReadAll() override;
+  std::optional<std::size_t> ReadAt(uint64_t offset, std::span<char> buffer) override;
   void Remove() override;
 
   // The current file's path; empty when there is none.

@@ -10,22 +10,6 @@ namespace {
 
 constexpr std::size_t kSendPiece = 200;
 
-// Position and length of the first separator found, trying each in order.
-struct Found {
-  std::size_t at = std::string::npos;
-  std::size_t length = 0;
-};
-
-Found FindFirstOf(std::string_view text, std::string_view preferred, std::string_view fallback) {
-  if (std::size_t at = text.find(preferred); at != std::string_view::npos) {
-    return {at, preferred.size()};
-  }
-  if (std::size_t at = text.find(fallback); at != std::string_view::npos) {
-    return {at, fallback.size()};
-  }
-  return {};
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -33,46 +17,163 @@ int HexDigit(char c) {
   return -1;
 }
 
+// The leading hexadecimal digits of a text that may arrive in pieces.
+class HexNumber {
+ public:
+  // False once the number has ended.
+  bool Feed(std::string_view text) {
+    for (char c : text) {
+      const int digit = HexDigit(c);
+      if (digit < 0) {
+        ended_ = true;
+        return false;
+      }
+      value_ = std::min(value_ * 16 + digit, kMax);
+    }
+    return !ended_;
+  }
+  int32_t value() const { return static_cast<int32_t>(value_); }
+
+ private:
+  static constexpr int64_t kMax = 2147483647;
+  int64_t value_ = 0;
+  bool ended_ = false;
+};
+
+// The received bytes as the spool holds them, read in blocks: never more than one block in
+// memory, whatever the size of the answer.
+class SpoolReader {
+ public:
+  SpoolReader(AnswerSpool& spool, uint64_t total) : spool_(spool), total_(total) {}
+
+  uint64_t total() const { return total_; }
+  bool failed() const { return failed_; }
+
+  // Hands the bytes of [from, from + length) to visit block by block until it returns false.
+  template <typename Visit>
+  void Read(uint64_t from, uint64_t length, Visit visit) {
+    std::vector<char> block(kReceiveBlock);
+    const uint64_t end = std::min(total_, from + length);
+    while (from < end) {
+      const std::size_t want =
+          static_cast<std::size_t>(std::min<uint64_t>(block.size(), end - from));
+      const std::optional<std::size_t> got = spool_.ReadAt(from, std::span(block.data(), want));
+      if (!got || *got == 0) {
+        failed_ = true;
+        return;
+      }
+      if (!visit(std::string_view(block.data(), *got))) return;
+      from += *got;
+    }
+  }
+
+  // The offset of the first occurrence of pattern at or after from.
+  std::optional<uint64_t> Find(uint64_t from, std::string_view pattern) {
+    std::optional<uint64_t> found;
+    // The last bytes of the previous block go before the next, so that a pattern across the
+    // boundary is seen.
+    std::string carry;
+    uint64_t carry_at = from;
+    Read(from, total_ - std::min(from, total_), [&](std::string_view block) {
+      const std::string window = carry + std::string(block);
+      if (const std::size_t at = window.find(pattern); at != std::string::npos) {
+        found = carry_at + at;
+        return false;
+      }
+      const std::size_t keep = std::min(window.size(), pattern.size() - 1);
+      carry_at += window.size() - keep;
+      carry = window.substr(window.size() - keep);
+      return true;
+    });
+    return found;
+  }
+
+  // The first of the separators that occurs at all, and its length.
+  std::optional<std::pair<uint64_t, std::size_t>> FindFirstOf(uint64_t from,
+                                                              std::string_view preferred,
+                                                              std::string_view fallback) {
+    if (std::optional<uint64_t> at = Find(from, preferred)) return std::pair(*at, preferred.size());
+    if (std::optional<uint64_t> at = Find(from, fallback)) return std::pair(*at, fallback.size());
+    return std::nullopt;
+  }
+
+ private:
+  AnswerSpool& spool_;
+  uint64_t total_;
+  bool failed_ = false;
+};
+
+// Finds the first chunk in the received bytes and hands its content to sink. The header lines,
+// the status line included, are never read.
+ReceivedAnswer DeliverFirstChunk(SpoolReader& reader, bool server_closed, const ContentSink& sink) {
+  ReceivedAnswer answer;
+  answer.declared_chunk_size = 0;
+  const auto header_end = reader.FindFirstOf(0, "\r\n\r\n", "\n\n");
+  // Without a header end the body is taken to start at the first byte.
+  const uint64_t body_start = header_end ? header_end->first + header_end->second : 0;
+  const auto line_end = reader.FindFirstOf(body_start, "\r\n", "\n");
+  uint64_t content_start = 0;
+  uint64_t length = reader.total();
+  if (line_end) {
+    HexNumber size;
+    reader.Read(body_start, line_end->first - body_start,
+                [&](std::string_view block) { return size.Feed(block); });
+    answer.declared_chunk_size = size.value();
+    content_start = line_end->first + line_end->second;
+    length = std::min<uint64_t>(reader.total() - content_start,
+                                static_cast<uint64_t>(answer.declared_chunk_size));
+  }
+  // A count beyond 32 bits cannot be told; such an answer is cut to what the count can hold.
+  length = std::min<uint64_t>(length, 2147483647);
+  reader.Read(content_start, length, sink);
+  if (reader.failed()) return {};
+  answer.ok = true;
+  answer.server_closed = server_closed;
+  answer.content_length = static_cast<int32_t>(length);
+  return answer;
+}
+
+// Received bytes that are already in memory.
+class MemorySpool final : public AnswerSpool {
+ public:
+  explicit MemorySpool(std::string_view bytes) : bytes_(bytes) {}
+  bool Create(std::string_view) override { return true; }
+  bool Append(std::string_view) override { return false; }
+  std::optional<std::size_t> ReadAt(uint64_t offset, std::span<char> buffer) override {
+    if (offset >= bytes_.size()) return 0;
+    const std::string_view rest = bytes_.substr(static_cast<std::size_t>(offset));
+    const std::size_t count = std::min(rest.size(), buffer.size());
+    std::copy_n(rest.data(), count, buffer.data());
+    return count;
+  }
+  void Remove() override {}
+
+ private:
+  std::string_view bytes_;
+};
+
+// A sink that keeps at most limit bytes in text.
+ContentSink KeepIn(std::string& text, std::size_t limit) {
+  return [&text, limit](std::string_view block) {
+    text.append(block.substr(0, limit - std::min(limit, text.size())));
+    return true;
+  };
+}
+
 }  // namespace
 
 int32_t ChunkSizeValue(std::string_view text) {
-  constexpr int64_t kMax = 2147483647;
-  int64_t value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0) break;
-    value = std::min(value * 16 + digit, kMax);
-  }
-  return static_cast<int32_t>(value);
+  HexNumber number;
+  number.Feed(text);
+  return number.value();
 }
 
-ReceivedAnswer CutFirstChunk(std::string received, bool server_closed) {
-  ReceivedAnswer answer;
-  answer.ok = true;
-  answer.server_closed = server_closed;
-  answer.declared_chunk_size = 0;
-  // A count beyond 32 bits cannot be told; such an answer is cut to what the count can hold.
-  constexpr std::size_t kMaxLength = 2147483647;
-  if (received.size() > kMaxLength) received.resize(kMaxLength);
-
-  const std::string_view all(received);
-  const Found header_end = FindFirstOf(all, "\r\n\r\n", "\n\n");
-  // Without a header end the body is taken to start at the first byte.
-  const std::size_t body_start =
-      header_end.at == std::string::npos ? 0 : header_end.at + header_end.length;
-  const std::string_view body = all.substr(body_start);
-  const Found line_end = FindFirstOf(body, "\r\n", "\n");
-  if (line_end.at == std::string::npos) {
-    answer.content_length = static_cast<int32_t>(received.size());
-    answer.content = std::move(received);
-    return answer;
-  }
-  answer.declared_chunk_size = ChunkSizeValue(body.substr(0, line_end.at));
-  const std::size_t content_start = body_start + line_end.at + line_end.length;
-  std::size_t length = received.size() - content_start;
-  length = std::min(length, static_cast<std::size_t>(answer.declared_chunk_size));
-  answer.content_length = static_cast<int32_t>(length);
-  answer.content = received.substr(content_start, length);
+ReceivedAnswer CutFirstChunk(std::string_view received, bool server_closed) {
+  MemorySpool spool(received);
+  SpoolReader reader(spool, received.size());
+  std::string content;
+  ReceivedAnswer answer = DeliverFirstChunk(reader, server_closed, KeepIn(content, kUnlimited));
+  answer.content = std::move(content);
   return answer;
 }
 
@@ -107,10 +208,11 @@ FormPostClient::FormPostClient(const FormPostCopy& copy, Transport& transport, A
       spool_(spool),
       clock_(clock),
       stop_requested_(std::move(stop_requested)),
-      limits_(limits) {}
+      limits_(limits),
+      service_{std::string(copy.host), kFormPostPort} {}
 
 bool FormPostClient::ConnectToServer() {
-  if (transport_.Connect(copy_.host, kFormPostPort, limits_.connect_timeout_ms)) return true;
+  if (transport_.Connect(service_.host, service_.port, limits_.connect_timeout_ms)) return true;
   transport_.Close();
   if (copy_.finished_on_connect_failure) finished_ = true;
   return false;
@@ -131,7 +233,7 @@ void FormPostClient::PostForm(std::string_view path, std::string_view body) {
       "application/msword, */*\r\n");
   SendPiecewise("Content-Type: application/x-www-form-urlencoded\r\n");
   SendPiecewise("User-Agent: Unknown\r\n");
-  SendPiecewise("Host: " + std::string(copy_.host) + "\r\n");
+  SendPiecewise("Host: " + service_.host + "\r\n");
   SendPiecewise("Content-Length: " + std::to_string(body.size()) + "\r\n");
   SendPiecewise("Connection: Close\r\n");
   SendPiecewise("\r\n");
@@ -143,34 +245,49 @@ ReceivedAnswer FormPostClient::Fail() {
   return {};
 }
 
-ReceivedAnswer FormPostClient::ReceiveAnswer() {
-  if (!spool_.Create(copy_.spool_prefix)) return {};
+std::optional<uint64_t> FormPostClient::Spool(bool* server_closed) {
+  *server_closed = false;
+  if (!spool_.Create(copy_.spool_prefix)) return std::nullopt;
   std::vector<char> block(kReceiveBlock);
-  bool server_closed = false;
+  uint64_t total = 0;
   uint64_t last_data_ms = clock_.ElapsedMs();
   for (;;) {
     std::size_t received = 0;
     const Transport::ReceiveStatus status =
         transport_.Receive(block, limits_.wait_slice_ms, &received);
-    if (status == Transport::ReceiveStatus::kError) return Fail();
+    if (status == Transport::ReceiveStatus::kError) return std::nullopt;
     if (status == Transport::ReceiveStatus::kClosed) {
-      server_closed = true;
-      break;
+      *server_closed = true;
+      return total;
     }
     if (status == Transport::ReceiveStatus::kTimedOut) {
-      if (stop_requested_ && stop_requested_()) break;
-      if (clock_.ElapsedMs() - last_data_ms >= limits_.idle_timeout_ms) return Fail();
+      if (stop_requested_ && stop_requested_()) return total;
+      if (clock_.ElapsedMs() - last_data_ms >= limits_.idle_timeout_ms) return std::nullopt;
       continue;
     }
     received = std::min(received, block.size());
-    if (!spool_.Append(std::string_view(block.data(), received))) return Fail();
+    if (!spool_.Append(std::string_view(block.data(), received))) return std::nullopt;
+    total += received;
     last_data_ms = clock_.ElapsedMs();
-    if (stop_requested_ && stop_requested_()) break;
+    if (stop_requested_ && stop_requested_()) return total;
   }
-  std::optional<std::string> all = spool_.ReadAll();
+}
+
+ReceivedAnswer FormPostClient::ReceiveAnswer(const ContentSink& sink) {
+  bool server_closed = false;
+  const std::optional<uint64_t> total = Spool(&server_closed);
+  if (!total) return Fail();
+  SpoolReader reader(spool_, *total);
+  ReceivedAnswer answer = DeliverFirstChunk(reader, server_closed, sink);
   spool_.Remove();
-  if (!all) return {};
-  return CutFirstChunk(std::move(*all), server_closed);
+  return answer;
+}
+
+ReceivedAnswer FormPostClient::ReceiveAnswer() {
+  std::string content;
+  ReceivedAnswer answer = ReceiveAnswer(KeepIn(content, kMaxAnswerText));
+  answer.content = std::move(content);
+  return answer;
 }
 
 void FormPostClient::CloseConnection() { transport_.Close(); }
@@ -183,6 +300,7 @@ std::optional<std::string> FormPostClient::Exchange(std::string_view path, std::
   PostForm(path, body);
   const ReceivedAnswer answer = ReceiveAnswer();
   CloseConnection();
+  if (!answer.ok && !copy_.finished_on_connect_failure) return std::nullopt;
   return AnswerText(answer, copy_.answer_text_limit);
 }
 

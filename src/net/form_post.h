@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/clock.h"
 
@@ -41,18 +42,23 @@ class Transport {
 };
 
 // The temporary file an answer is spooled into, so that a download needs no more memory than
-// its content.
+// one receive block, whatever the size of its content.
 class AnswerSpool {
  public:
   virtual ~AnswerSpool() = default;
   // Creates an empty file whose name starts with prefix. False when it cannot be created.
   virtual bool Create(std::string_view prefix) = 0;
   virtual bool Append(std::string_view bytes) = 0;
-  // Every byte appended so far.
-  virtual std::optional<std::string> ReadAll() = 0;
+  // Reads up to buffer.size() bytes from offset into the start of buffer: the count, 0 at the
+  // end; nothing on a read error.
+  virtual std::optional<std::size_t> ReadAt(uint64_t offset, std::span<char> buffer) = 0;
   // Deletes the file; nothing when there is none.
   virtual void Remove() = 0;
 };
+
+// Where the content of an answer goes, block by block. False stops the delivery (a write
+// failed); what was delivered stays delivered.
+using ContentSink = std::function<bool(std::string_view block)>;
 
 // The points where the update copy and the add-ons copy differ.
 struct FormPostCopy {
@@ -60,7 +66,8 @@ struct FormPostCopy {
   std::string_view spool_prefix;
   // The add-ons copy yields "0" for a key or "=" that is missing; the update copy yields nothing.
   bool missing_value_is_zero;
-  // The add-ons copy sets its thread's Finished flag when no connection can be made.
+  // The add-ons copy sets its thread's Finished flag when no connection can be made, and yields
+  // an empty text for every exchange without an answer; the update copy yields nothing then.
   bool finished_on_connect_failure;
   // The update copy keeps the answer text in a 1000-byte buffer and a value in a 256-byte one:
   // longer ones are cut to fit. The add-ons copy returns new texts of any length.
@@ -76,6 +83,13 @@ inline constexpr std::string_view kUpdatePath = "/lwupd.php";
 inline constexpr std::string_view kAddonsPath = "/addons.php";
 inline constexpr uint16_t kFormPostPort = 80;
 
+// Where a client connects: the copy's host on port 80 unless told otherwise (test builds point
+// it at a loopback service).
+struct ServiceAddress {
+  std::string host;
+  uint16_t port = kFormPostPort;
+};
+
 // Time limits: a server that never answers does not hold the worker thread (nor the program's
 // closing, which waits for it). The receive waits in slices so that a stop request is seen soon.
 struct FormPostLimits {
@@ -88,7 +102,8 @@ struct FormPostLimits {
 // The result of one receive. On failure: no content, content_length -1, declared_chunk_size -1.
 struct ReceivedAnswer {
   bool ok = false;
-  // content_length bytes from the first content byte.
+  // The content, from its first byte: all content_length bytes, or at most kMaxAnswerText of
+  // them for a key/value answer, or none when the content went to a sink.
   std::string content;
   int32_t content_length = -1;
   // The chunk-size line's value; 0 when there was no such line.
@@ -98,9 +113,12 @@ struct ReceivedAnswer {
 };
 
 inline constexpr std::size_t kReceiveBlock = 65536;
+// The most of a key/value answer's content kept in memory; a longer answer is cut (the update
+// copy's buffer holds 999 bytes, and no catalogue comes near this).
+inline constexpr std::size_t kMaxAnswerText = 1 << 20;
 
 // Cuts the first chunk's content out of everything that was received (headers included).
-ReceivedAnswer CutFirstChunk(std::string received, bool server_closed);
+ReceivedAnswer CutFirstChunk(std::string_view received, bool server_closed);
 
 // Leading hexadecimal digits of text; 0 without any, 2147483647 for larger values.
 int32_t ChunkSizeValue(std::string_view text);
@@ -120,24 +138,34 @@ class FormPostClient {
   FormPostClient(const FormPostCopy& copy, Transport& transport, AnswerSpool& spool, Clock& clock,
                  std::function<bool()> stop_requested, FormPostLimits limits = {});
 
-  // Connects to the copy's host on port 80. A failed attempt's socket is released at once.
+  void SetService(ServiceAddress service) { service_ = std::move(service); }
+
+  // Connects to the service (the copy's host on port 80 by default). A failed attempt's socket
+  // is released at once.
   bool ConnectToServer();
   // Sends text in consecutive pieces of 200 bytes; an empty text is one send of zero bytes.
   void SendPiecewise(std::string_view text);
   // The whole request, one SendPiecewise call per line and one for the body.
   void PostForm(std::string_view path, std::string_view body);
-  // Reads until the server closes, an error, the idle time limit or a stop request.
+  // Reads until the server closes, an error, the idle time limit or a stop request, and keeps
+  // the content (at most kMaxAnswerText bytes of it) in the result.
   ReceivedAnswer ReceiveAnswer();
+  // The same, handing the content to sink instead, for downloads of any size. Nothing reaches
+  // the sink when the receive fails.
+  ReceivedAnswer ReceiveAnswer(const ContentSink& sink);
   void CloseConnection();
 
-  // A key/value exchange from connect to close. Without a connection: nothing for the update
-  // copy; an empty text for the add-ons copy, which also sets Finished.
+  // A key/value exchange from connect to close. Without an answer (no connection, or the
+  // receive failed): nothing for the update copy; an empty text for the add-ons copy, which sets
+  // Finished when no connection was made.
   std::optional<std::string> Exchange(std::string_view path, std::string_view body);
 
   bool Finished() const { return finished_; }
 
  private:
   ReceivedAnswer Fail();
+  // The receive loop into the spool; the number of bytes received, or nothing on failure.
+  std::optional<uint64_t> Spool(bool* server_closed);
 
   const FormPostCopy& copy_;
   Transport& transport_;
@@ -145,6 +173,7 @@ class FormPostClient {
   Clock& clock_;
   std::function<bool()> stop_requested_;
   FormPostLimits limits_;
+  ServiceAddress service_;
   bool finished_ = false;
 };
 

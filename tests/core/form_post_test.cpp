@@ -90,7 +90,13 @@ class MemorySpool : public AnswerSpool {
     bytes.append(more);
     return true;
   }
-  std::optional<std::string> ReadAll() override { return bytes; }
+  std::optional<std::size_t> ReadAt(uint64_t offset, std::span<char> buffer) override {
+    largest_read = std::max(largest_read, buffer.size());
+    if (offset >= bytes.size()) return 0;
+    const std::size_t count = std::min<std::size_t>(buffer.size(), bytes.size() - offset);
+    std::copy_n(bytes.data() + offset, count, buffer.data());
+    return count;
+  }
   void Remove() override {
     if (exists) ++removals;
     exists = false;
@@ -101,6 +107,7 @@ class MemorySpool : public AnswerSpool {
   std::string bytes;
   std::vector<std::string> prefixes;
   int removals = 0;
+  std::size_t largest_read = 0;
 };
 
 const std::string kHeader = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
@@ -332,11 +339,70 @@ TEST_F(FormPostTest, TheAnswerTextEndsAtTheFirstZeroByte) {
   EXPECT_EQ(client.Exchange(kUpdatePath, "give=info"), "a=1");
 }
 
-TEST_F(FormPostTest, AFailedReceiveGivesAnEmptyAnswerText) {
+TEST_F(FormPostTest, AFailedReceiveGivesNoAnswerToTheUpdateCopyAndAnEmptyTextToTheAddOnsCopy) {
   Script({{Status::kError, ""}});
-  FormPostClient client = Client();
-  EXPECT_EQ(client.Exchange(kUpdatePath, "give=info"), "");
+  FormPostClient update = Client(kUpdateCopy);
+  EXPECT_EQ(update.Exchange(kUpdatePath, "give=info"), std::nullopt);
   EXPECT_EQ(transport.closes, 1);
+
+  Script({{Status::kError, ""}});
+  FormPostClient addons = Client(kAddonsCopy);
+  EXPECT_EQ(addons.Exchange(kAddonsPath, "give=info"), "");
+  EXPECT_FALSE(addons.Finished());
+}
+
+TEST_F(FormPostTest, ADownloadReachesTheSinkInBoundedBlocks) {
+  // The header end lies across the boundary of the first two blocks, and the content runs over
+  // several blocks.
+  const std::string header =
+      "HTTP/1.1 200 OK\r\nX: " + std::string(kReceiveBlock - 23, 'h') + "\r\n\r\n";
+  ASSERT_GT(header.size(), kReceiveBlock);
+  ASSERT_LT(header.size() - 4, kReceiveBlock);
+  std::string content(3 * kReceiveBlock + 5, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+  char size[16];
+  std::snprintf(size, sizeof size, "%zx", content.size());
+  Script(
+      {{Status::kData, header + size + "\r\n" + content + "\r\n0\r\n\r\n"}, {Status::kClosed, ""}});
+  FormPostClient client = Client();
+  std::string delivered;
+  std::size_t largest_block = 0;
+  const ReceivedAnswer answer = client.ReceiveAnswer([&](std::string_view block) {
+    largest_block = std::max(largest_block, block.size());
+    delivered.append(block);
+    return true;
+  });
+  EXPECT_TRUE(answer.ok);
+  EXPECT_TRUE(answer.content.empty());
+  EXPECT_EQ(answer.content_length, static_cast<int32_t>(content.size()));
+  EXPECT_TRUE(delivered == content);
+  EXPECT_LE(largest_block, kReceiveBlock);
+  EXPECT_LE(spool.largest_read, kReceiveBlock);
+  EXPECT_FALSE(spool.exists);
+}
+
+TEST_F(FormPostTest, ASinkThatFailsStopsTheDelivery) {
+  Script({{Status::kData, Chunked(std::string(2 * kReceiveBlock, 'x'))}, {Status::kClosed, ""}});
+  FormPostClient client = Client();
+  int blocks = 0;
+  const ReceivedAnswer answer = client.ReceiveAnswer([&](std::string_view) {
+    ++blocks;
+    return false;
+  });
+  EXPECT_EQ(blocks, 1);
+  EXPECT_FALSE(spool.exists);
+  EXPECT_TRUE(answer.server_closed);
+}
+
+TEST_F(FormPostTest, AServiceAddressReplacesTheCopysHostAndPort) {
+  Script({{Status::kData, Chunked("a=1")}, {Status::kClosed, ""}});
+  FormPostClient client = Client();
+  client.SetService({"127.0.0.1", 8080});
+  EXPECT_EQ(client.Exchange(kUpdatePath, "x"), "a=1");
+  EXPECT_EQ(transport.connected_host, "127.0.0.1");
+  EXPECT_EQ(transport.connected_port, 8080);
+  ASSERT_GT(transport.sends.size(), 4u);
+  EXPECT_EQ(transport.sends[4], "Host: 127.0.0.1\r\n");
 }
 
 struct ValueCase {
@@ -376,13 +442,17 @@ TEST(FormPostFileSpool, KeepsTheBytesInANamedTemporaryFileUntilRemoved) {
   EXPECT_EQ(name.substr(7), ".tmp");
   EXPECT_TRUE(spool.Append("abc"));
   EXPECT_TRUE(spool.Append(std::string(70000, 'z')));
-  EXPECT_EQ(spool.ReadAll(), "abc" + std::string(70000, 'z'));
+  char read[8];
+  EXPECT_EQ(spool.ReadAt(0, read), 8u);
+  EXPECT_EQ(std::string(read, 8), "abczzzzz");
+  EXPECT_EQ(spool.ReadAt(70000, read), 3u);
+  EXPECT_EQ(spool.ReadAt(70003, read), 0u);
   const std::filesystem::path path = spool.Path();
   EXPECT_TRUE(std::filesystem::exists(path));
   spool.Remove();
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_FALSE(spool.Append("x"));
-  EXPECT_EQ(spool.ReadAll(), std::nullopt);
+  EXPECT_EQ(spool.ReadAt(0, read), std::nullopt);
 }
 
 TEST(FormPostFileSpool, SpoolsOfSeveralWorkersNeverShareAFile) {

@@ -103,4 +103,9 @@ void WinMonitorWorkers::StartDial(const DialParams& params, bool accelerated) {
   });
 }
 
+void WinMonitorWorkers::StartUpdateCheck() {
+  if (!p_.update_check) return;
+  threads_.Run([this] { p_.update_check([this] { return threads_.stopping(); }); });
+}
+
 }  // namespace lw

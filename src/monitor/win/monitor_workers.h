@@ -73,6 +73,9 @@ struct WorkerPorts {
   const MessageTable& messages;
   // Where dial results go, on the main thread.
   std::atomic<ConnectionMonitor*>& monitor;
+  // The program update check, run to its end on a worker thread; its argument tells it that
+  // the program is closing.
+  std::function<void(std::function<bool()> stop)> update_check;
 };
 
 class WinMonitorWorkers final : public MonitorWorkers {
@@ -81,8 +84,9 @@ class WinMonitorWorkers final : public MonitorWorkers {
 
   void StartHangUp(uint64_t handle, int32_t delay_seconds, bool by_user) override;
   void StartDial(const DialParams& params, bool accelerated) override;
-  // The program update check arrives with the update service; nothing is started here yet.
-  void StartUpdateCheck() override {}
+  // The update check runs among the workers, so that the program's closing asks it to stop
+  // and waits for its end.
+  void StartUpdateCheck() override;
 
   void StopAndJoin() { threads_.StopAndJoin(); }
 

@@ -17,6 +17,7 @@
 #include "monitor/connection_monitor.h"
 #include "monitor/win/monitor_workers.h"
 #include "monitor/win/ras_events.h"
+#include "net/win/update_worker.h"
 #include "notify/notifier.h"
 #include "notify/win/info_form.h"
 #include "notify/win/main_images.h"
@@ -317,7 +318,10 @@ void Application::StartMonitoring() {
 void Application::StartConnectionMonitor() {
   tray_state_ = std::make_unique<WinTrayState>([this] { return tray_.get(); });
   workers_ = std::make_unique<WinMonitorWorkers>(
-      WorkerPorts{*dialup_, *notifier_, *tray_state_, messages_, monitor_target_});
+      WorkerPorts{*dialup_, *notifier_, *tray_state_, messages_, monitor_target_,
+                  [this](std::function<bool()> stop) {
+                    RunUpdateCheck(*notifier_, messages_, std::move(stop));
+                  }});
   monitor_ = std::make_unique<ConnectionMonitor>(
       MonitorPorts{settings_, *dialup_, *notifier_, *tray_state_, *this, *workers_, registry_,
                    messages_, texts_, SystemCodec()});

@@ -1,0 +1,115 @@
+#include "net/win/winsock_transport.h"
+
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <string>
+
+namespace lw {
+namespace {
+
+constexpr uint32_t kConnectSliceMs = 250;
+
+// The host as a dotted IPv4 address, or its first IPv4 address by name.
+bool Resolve(const std::string& host, in_addr* address) {
+  if (inet_pton(AF_INET, host.c_str(), address) == 1) return true;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return false;
+  *address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+  freeaddrinfo(found);
+  return true;
+}
+
+timeval Timeval(uint32_t milliseconds) {
+  timeval tv;
+  tv.tv_sec = static_cast<long>(milliseconds / 1000);
+  tv.tv_usec = static_cast<long>((milliseconds % 1000) * 1000);
+  return tv;
+}
+
+}  // namespace
+
+bool WinsockTransport::Connect(std::string_view host, uint16_t port, uint32_t timeout_ms) {
+  Close();
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 0), &data) != 0) return false;
+  started_ = true;
+  socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (socket_ == INVALID_SOCKET) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  // A name that cannot be resolved leaves nothing to connect to.
+  if (!Resolve(std::string(host), &address.sin_addr)) return false;
+
+  // The connect runs without blocking so that its wait can be bounded; the socket blocks again
+  // afterwards, its receives bounded by select.
+  u_long non_blocking = 1;
+  if (ioctlsocket(socket_, FIONBIO, &non_blocking) != 0) return false;
+  if (connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (WSAGetLastError() != WSAEWOULDBLOCK || !WaitForConnect(timeout_ms)) return false;
+  }
+  u_long blocking = 0;
+  return ioctlsocket(socket_, FIONBIO, &blocking) == 0;
+}
+
+bool WinsockTransport::WaitForConnect(uint32_t timeout_ms) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const ULONGLONG waited = GetTickCount64() - start;
+    if (waited >= timeout_ms || (stop_ && stop_())) return false;
+    fd_set writable;
+    fd_set failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(socket_, &writable);
+    FD_SET(socket_, &failed);
+    timeval slice =
+        Timeval(static_cast<uint32_t>(std::min<ULONGLONG>(kConnectSliceMs, timeout_ms - waited)));
+    const int ready = select(0, nullptr, &writable, &failed, &slice);
+    if (ready == SOCKET_ERROR) return false;
+    if (ready == 0) continue;
+    int error = 0;
+    int length = sizeof error;
+    if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
+      return false;
+    }
+    return error == 0 && FD_ISSET(socket_, &writable);
+  }
+}
+
+void WinsockTransport::Send(std::string_view bytes) {
+  if (socket_ == INVALID_SOCKET) return;
+  send(socket_, bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX)), 0);
+}
+
+Transport::ReceiveStatus WinsockTransport::Receive(std::span<char> buffer, uint32_t wait_ms,
+                                                   std::size_t* received) {
+  *received = 0;
+  if (socket_ == INVALID_SOCKET) return ReceiveStatus::kError;
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(socket_, &readable);
+  timeval wait = Timeval(wait_ms);
+  const int ready = select(0, &readable, nullptr, nullptr, &wait);
+  if (ready == SOCKET_ERROR) return ReceiveStatus::kError;
+  if (ready == 0) return ReceiveStatus::kTimedOut;
+  const int count = recv(socket_, buffer.data(),
+                         static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX)), 0);
+  if (count == SOCKET_ERROR) return ReceiveStatus::kError;
+  if (count == 0) return ReceiveStatus::kClosed;
+  *received = static_cast<std::size_t>(count);
+  return ReceiveStatus::kData;
+}
+
+void WinsockTransport::Close() {
+  if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  socket_ = INVALID_SOCKET;
+  if (started_) WSACleanup();
+  started_ = false;
+}
+
+}  // namespace lw

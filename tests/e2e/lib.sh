@@ -40,6 +40,9 @@ LW_E2E_FILES=(larkwatch.exe larkwatch.dll dialer.exe lwdriver.exe lwconfig.exe l
   linectl.exe English.lng Polski.lng)
 # The bound of one foreground Windows command, in seconds (the driver bounds its own waits).
 LW_E2E_COMMAND_SECONDS=${LW_E2E_COMMAND_SECONDS:-120}
+# The online services of the test build: a closed port on loopback unless a scenario starts a
+# service, so that no scenario reaches out to the maker's hosts.
+export LARKWATCH_SERVICE=${LARKWATCH_SERVICE:-127.0.0.1:9}
 
 LW_PID=""        # the bash that runs larkwatch.exe, while it runs
 LW_EXIT_CODE=""  # larkwatch.exe's exit code, after lw_stop

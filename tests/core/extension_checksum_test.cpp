@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ struct ChecksumCase {
   std::string bytes;
   uint32_t checksum;
 };
+
+void PrintTo(const ChecksumCase& c, std::ostream* os) { *os << c.name; }
 
 class ExtensionChecksumTableTest : public ::testing::TestWithParam<ChecksumCase> {};
 

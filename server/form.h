@@ -14,7 +14,7 @@ namespace lw::server {
 using Form = std::vector<std::pair<std::string, std::string>>;
 
 // The pieces in order. Empty pieces are skipped; a piece without '=' is a name with an empty
-// value. A line end at the very end of the body (left by a hand-typed request) is not part of
+// value. A line end at the very end of the body (left by a hand-typed request) does not belong to
 // the last value.
 Form ParseForm(std::string_view body);
 

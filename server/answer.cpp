@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -115,7 +116,7 @@ std::string_view ChunkedTail(uint64_t content_size) {
   return content_size > 0 ? "\r\n0\r\n\r\n" : "0\r\n\r\n";
 }
 
-SentAnswer SendAnswer(const Answer& answer, AnswerSink& sink) {
+SentAnswer SendAnswer(const Answer& answer, AnswerSink& sink, uint64_t file_limit) {
   if (!answer.file) return SendText(answer.status, answer.text, answer.extra_headers, sink);
 
   // The size is taken from the open file, so the chunk size and the bytes sent agree unless the
@@ -133,8 +134,10 @@ SentAnswer SendAnswer(const Answer& answer, AnswerSink& sink) {
   if (!sink.Write(ChunkedHead(answer.status, kFileType, length, answer.extra_headers))) {
     return sent;
   }
-  if (length > 0 && !sink.WriteFile(file.get(), offset, length)) return sent;
-  sent.content_bytes = length;
+  const uint64_t sending = std::min(length, file_limit);
+  if (sending > 0 && !sink.WriteFile(file.get(), offset, sending)) return sent;
+  sent.content_bytes = sending;
+  if (sending < length) return sent;
   sent.complete = sink.Write(ChunkedTail(length));
   return sent;
 }

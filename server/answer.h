@@ -73,7 +73,9 @@ struct SentAnswer {
   bool complete = false;
 };
 
-SentAnswer SendAnswer(const Answer& answer, AnswerSink& sink);
+// A file's content is cut after file_limit bytes (the answer is then not complete).
+SentAnswer SendAnswer(const Answer& answer, AnswerSink& sink,
+                      uint64_t file_limit = static_cast<uint64_t>(-1));
 
 // Collects an answer's bytes; files are read in blocks.
 class StringSink : public AnswerSink {

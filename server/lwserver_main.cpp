@@ -34,18 +34,22 @@ constexpr int kCannotStart = 1;
 
 constexpr char kUsage[] =
     "usage: lwserver --root <content folder> --listen <address:port> --key <key.pem> [--quiet]\n"
+    "                [--stall-after <bytes>]\n"
     "       lwserver --public-key --key <key.pem>\n"
     "\n"
     "  --root        the content folder (update/, dialparams/, addons/)\n"
     "  --listen      where to take connections, e.g. 0.0.0.0:80; port 0 picks a free one\n"
     "  --key         the EC P-256 private key that signs the offered installer\n"
     "  --quiet       no access line per request on the standard error\n"
-    "  --public-key  print the key's public half (PEM) and end\n";
+    "  --public-key  print the key's public half (PEM) and end\n"
+    "  --stall-after for tests: a file answer stops after this many content bytes and the\n"
+    "                connection is held, silent, until the client leaves\n";
 
 struct CommandLine {
   std::optional<std::string> root;
   std::optional<std::string> listen;
   std::optional<std::string> key;
+  std::optional<std::string> stall_after;
   bool quiet = false;
   bool public_key = false;
   bool help = false;
@@ -73,6 +77,7 @@ std::optional<CommandLine> ReadCommandLine(int argc, char** argv) {
     if (argument == "--root") slot = &line.root;
     if (argument == "--listen") slot = &line.listen;
     if (argument == "--key") slot = &line.key;
+    if (argument == "--stall-after") slot = &line.stall_after;
     if (slot == nullptr || *slot) return std::nullopt;
     if (inline_value) {
       *slot = std::move(inline_value);
@@ -118,7 +123,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!line->key) return Usage();
-  if (line->public_key && (line->root || line->listen || line->quiet)) return Usage();
+  if (line->public_key && (line->root || line->listen || line->quiet || line->stall_after)) {
+    return Usage();
+  }
+  std::optional<uint64_t> stall_after;
+  if (line->stall_after) {
+    stall_after = lw::server::ParseDecimal(*line->stall_after);
+    if (!stall_after) return Usage();
+  }
   if (!line->public_key && (!line->root || !line->listen)) return Usage();
   std::optional<ListenAddress> address;
   if (line->listen) {
@@ -169,6 +181,7 @@ int main(int argc, char** argv) {
   options.host = address->host;
   options.port = address->port;
   options.quiet = line->quiet;
+  options.stall_after = stall_after;
   lw::server::Service service(router, options);
   if (!service.Listen(&error)) {
     LogLine("lwserver: " + error);

@@ -302,9 +302,13 @@ void Service::Serve(Connection* connection, std::string peer) {
       timed_out ? RoutedAnswer{ErrorAnswer(408, "the request did not arrive in time"), {}}
                 : router_.Route(parser);
   SentAnswer sent;
+  bool stalled = false;
   if (!gone) {
     SocketSink sink(fd);
-    sent = SendAnswer(routed.answer, sink);
+    sent =
+        SendAnswer(routed.answer, sink, options_.stall_after.value_or(static_cast<uint64_t>(-1)));
+    stalled = routed.answer.file && options_.stall_after && !sent.complete &&
+              sent.content_bytes == *options_.stall_after;
   }
   if (!options_.quiet) {
     std::string line = "lwserver: ";
@@ -319,12 +323,27 @@ void Service::Serve(Connection* connection, std::string peer) {
     }
     line += " give=";
     line += routed.give.empty() ? std::string_view("-") : std::string_view(routed.give);
+    if (routed.answer.file) line += " resume=" + std::to_string(routed.answer.file->offset);
     line += ' ';
     line += gone ? std::string("-") : std::to_string(sent.status);
     line += ' ';
     line += std::to_string(sent.content_bytes);
-    if (!gone && !sent.complete) line += " (cut short)";
+    if (stalled) {
+      line += " (stalled)";
+    } else if (!gone && !sent.complete) {
+      line += " (cut short)";
+    }
     LogLine(line);
+  }
+  // The stalled answer's connection stays open and silent until the client gives up; the
+  // service's end shuts it down, which ends the wait too.
+  while (stalled) {
+    pollfd wait{fd, POLLIN, 0};
+    if (poll(&wait, 1, -1) < 0 && errno == EINTR) continue;
+    char discard[256];
+    const ssize_t got = recv(fd, discard, sizeof discard, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
   }
   if (!gone) Linger(fd);
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -27,6 +28,9 @@ struct ServiceOptions {
   int request_time_limit_ms = 10000;
   // A send that moves no byte for this long ends the connection.
   int send_time_limit_ms = 30000;
+  // For tests of interrupted downloads: a file answer stops after this many content bytes and
+  // the connection is then held, silent, until the client leaves or the service stops.
+  std::optional<uint64_t> stall_after;
 };
 
 // One line to the standard error, whole, whatever the threads do.

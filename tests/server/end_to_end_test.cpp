@@ -85,6 +85,28 @@ class Client {
     }
   }
 
+  // Reads until want bytes have come, the service closes (*closed), or wait_ms pass.
+  std::string ReadUpTo(std::size_t want, int wait_ms, bool* closed) {
+    std::string all;
+    *closed = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+    char block[4096];
+    while (all.size() < want) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
+      pollfd wait{fd_, POLLIN, 0};
+      if (left <= 0 || poll(&wait, 1, static_cast<int>(left)) <= 0) break;
+      const ssize_t got = recv(fd_, block, std::min(sizeof block, want - all.size()), 0);
+      if (got <= 0) {
+        *closed = true;
+        break;
+      }
+      all.append(block, static_cast<std::size_t>(got));
+    }
+    return all;
+  }
+
   // A form POST as the program sends it, and the whole answer.
   std::string Post(std::string_view path, std::string_view body) {
     Send("POST " + std::string(path) +
@@ -141,7 +163,7 @@ class ServerEndToEndTest : public ::testing::Test {
   }
 
   // Starts the service and waits for its line saying where it listens.
-  void Start() {
+  void Start(const std::vector<std::string>& options = {}) {
     int out[2];
     ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
     posix_spawn_file_actions_t actions;
@@ -154,6 +176,7 @@ class ServerEndToEndTest : public ::testing::Test {
     const std::string key = std::string(LW_TEST_KEYS) + "/update-test-private.pem";
     std::vector<std::string> arguments = {LW_SERVER_PROGRAM, "--root", root, "--listen",
                                           "127.0.0.1:0",     "--key",  key};
+    arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -238,7 +261,7 @@ TEST_F(ServerEndToEndTest, AnswersWithExactlyOneChunkAndCloses) {
   EXPECT_EQ(Stop(), 0);
   const std::string log = Log();
   EXPECT_NE(log.find("POST /addons.php give=info 200 54"), std::string::npos) << log;
-  EXPECT_NE(log.find("POST /lwupd.php give=file 200 2"), std::string::npos) << log;
+  EXPECT_NE(log.find("POST /lwupd.php give=file resume=1 200 2"), std::string::npos) << log;
 }
 
 TEST_F(ServerEndToEndTest, GarbageGetsA400) {
@@ -327,6 +350,33 @@ TEST_F(ServerEndToEndTest, ALargeInstallerIsStreamedNotHeld) {
   const long after = ResidentKiB(pid_);
   EXPECT_LT(after - before, 16 * 1024) << before << " KiB before, " << after << " after";
   EXPECT_EQ(Stop(), 0);
+}
+
+TEST_F(ServerEndToEndTest, AStalledDownloadHoldsTheConnectionUntilTheClientLeaves) {
+  WriteFile(dir_.path() / "content/update/larkwatch.exe", std::string(5000, 'x'));
+  ASSERT_NO_FATAL_FAILURE(Start({"--stall-after", "1000"}));
+  {
+    Client client(port_);
+    const std::string body = "give=file&name=larkwatch&resume=200";
+    client.Send("POST /lwupd.php HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) +
+                "\r\n\r\n" + body);
+    // The head declares the whole rest (4800 bytes, 12c0); 1000 bytes of it come, then
+    // nothing, and no close.
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+        "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n12c0\r\n";
+    bool closed = false;
+    const std::string arrived = client.ReadUpTo(head.size() + 1000, kGenerousMs, &closed);
+    EXPECT_EQ(arrived, head + std::string(1000, 'x'));
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(client.ReadUpTo(1, 300, &closed), "");
+    EXPECT_FALSE(closed);
+  }
+  // Other clients are served meanwhile, and the client's leaving ends the held connection.
+  Client other(port_);
+  EXPECT_TRUE(TakeApart(other.Post("/lwupd.php", "give=dialparams&country=Poland")).one_chunk);
+  EXPECT_EQ(Stop(), 0);
+  EXPECT_NE(Log().find("give=file resume=200 200 1000 (stalled)"), std::string::npos) << Log();
 }
 
 TEST(ServerProgramTest, PrintsThePublicHalfOfTheKey) {

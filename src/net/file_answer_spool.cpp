@@ -39,7 +39,10 @@ bool FileAnswerSpool::Create(std::string_view prefix) {
 bool FileAnswerSpool::Append(std::string_view bytes) {
   if (file_ == nullptr) return false;
   if (std::fseek(file_, 0, SEEK_END) != 0) return false;
-  return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  // Each block reaches the file at once, so that the file shows what has arrived so far (an
+  // answer that stalls can be seen on the disk), and a full disk is told at the block.
+  return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() &&
+         std::fflush(file_) == 0;
 }
 
 std::optional<std::size_t> FileAnswerSpool::ReadAt(uint64_t offset, std::span<char> buffer) {

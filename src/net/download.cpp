@@ -59,10 +59,18 @@ bool ReceiveInto(FormPostClient& client, const PartialDownload& files, const Res
     client.CloseConnection();
     return false;
   }
+  std::error_code error;
+  const uintmax_t size_before = std::filesystem::file_size(files.part, error);
+  // The blocks are large; they go to the file without a copy through the library's buffer.
+  std::setvbuf(part.get(), nullptr, _IONBF, 0);
   const ReceivedAnswer answer = client.ReceiveAnswer([&](std::string_view block) {
     return std::fwrite(block.data(), 1, block.size(), part.get()) == block.size();
   });
   client.CloseConnection();
+  part.reset();
+  // A failed receive appends nothing: what arrived of it goes again, so the part holds only
+  // content whose receive ended in order or was cut short on purpose.
+  if (!answer.ok && !error) std::filesystem::resize_file(files.part, size_before, error);
   if (!answer.server_closed) {
     if (File marker = Open(files.marker, "wb")) {
       std::fwrite(resume.marker.data(), 1, resume.marker.size(), marker.get());

@@ -30,6 +30,11 @@ bool FileAnswerSpool::Create(std::string_view prefix) {
     if (std::filesystem::exists(candidate, error)) continue;
     file_ = OpenFile(candidate, "w+b");
     if (file_ == nullptr) return false;
+    // Blocks go to the file as they come, without a copy through the library's buffer, so
+    // that the file shows what has arrived so far (an answer that stalls can be seen on the
+    // disk) and a full disk is told at the block.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    at_end_ = true;
     path_ = std::move(candidate);
     return true;
   }
@@ -38,15 +43,14 @@ bool FileAnswerSpool::Create(std::string_view prefix) {
 
 bool FileAnswerSpool::Append(std::string_view bytes) {
   if (file_ == nullptr) return false;
-  if (std::fseek(file_, 0, SEEK_END) != 0) return false;
-  // Each block reaches the file at once, so that the file shows what has arrived so far (an
-  // answer that stalls can be seen on the disk), and a full disk is told at the block.
-  return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() &&
-         std::fflush(file_) == 0;
+  if (!at_end_ && std::fseek(file_, 0, SEEK_END) != 0) return false;
+  at_end_ = true;
+  return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
 }
 
 std::optional<std::size_t> FileAnswerSpool::ReadAt(uint64_t offset, std::span<char> buffer) {
-  if (file_ == nullptr || std::fflush(file_) != 0) return std::nullopt;
+  if (file_ == nullptr) return std::nullopt;
+  at_end_ = false;
   if (!SeekFile(file_, offset)) return std::nullopt;
   const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), file_);
   if (std::ferror(file_)) return std::nullopt;

@@ -33,6 +33,8 @@ class FileAnswerSpool : public AnswerSpool {
   std::filesystem::path folder_;
   std::filesystem::path path_;
   std::FILE* file_ = nullptr;
+  // No read has moved the position away from the end since the last append.
+  bool at_end_ = false;
 };
 
 }  // namespace lw

@@ -133,6 +133,47 @@ ReceivedAnswer DeliverFirstChunk(SpoolReader& reader, bool server_closed, const 
   return answer;
 }
 
+// Where the first chunk's content starts, found while an answer arrives, so that a download's
+// content can go to its file as it comes rather than through the answer file as well. The start
+// is known once the first CR LF CR LF has arrived and, after it, the first CR LF: no later byte
+// can change where either of them is. Answers whose head is cut another way, or is longer than
+// the bytes kept here, are cut from the answer file after the receive.
+class ChunkStart {
+ public:
+  // The start is looked for in the blocks of about this many first bytes.
+  static constexpr std::size_t kKeep = 64 * 1024;
+
+  // Takes the next received bytes; true once the start is known.
+  bool Feed(std::string_view bytes) {
+    if (located_ || given_up_) return located_;
+    // Whole blocks are kept, so that the content after the start within the last one is here.
+    head_.append(bytes);
+    const std::size_t header_end = head_.find("\r\n\r\n");
+    const std::size_t body = header_end == std::string::npos ? header_end : header_end + 4;
+    const std::size_t line_end =
+        body == std::string::npos ? std::string::npos : head_.find("\r\n", body);
+    if (line_end != std::string::npos) {
+      located_ = true;
+      declared_ = ChunkSizeValue(std::string_view(head_).substr(body, line_end - body));
+      content_start_ = line_end + 2;
+    } else if (head_.size() >= kKeep) {
+      given_up_ = true;
+    }
+    return located_;
+  }
+
+  int32_t declared() const { return declared_; }
+  // The content bytes among those fed so far.
+  std::string_view content_so_far() const { return std::string_view(head_).substr(content_start_); }
+
+ private:
+  std::string head_;
+  bool located_ = false;
+  bool given_up_ = false;
+  int32_t declared_ = 0;
+  std::size_t content_start_ = 0;
+};
+
 // Received bytes that are already in memory.
 class MemorySpool final : public AnswerSpool {
  public:
@@ -245,40 +286,64 @@ ReceivedAnswer FormPostClient::Fail() {
   return {};
 }
 
-std::optional<uint64_t> FormPostClient::Spool(bool* server_closed) {
-  *server_closed = false;
-  if (!spool_.Create(copy_.spool_prefix)) return std::nullopt;
+ReceivedAnswer FormPostClient::ReceiveAnswer(const ContentSink& sink) {
+  if (!spool_.Create(copy_.spool_prefix)) return {};
   std::vector<char> block(kReceiveBlock);
+  ChunkStart start;
+  bool streaming = false;
+  bool sink_open = true;
+  // Content bytes still to come within the declared chunk.
+  uint64_t remaining = 0;
+  // Hands content to the sink, at most what the chunk declares.
+  const auto deliver = [&](std::string_view bytes) {
+    bytes = bytes.substr(0, static_cast<std::size_t>(std::min<uint64_t>(remaining, bytes.size())));
+    remaining -= bytes.size();
+    if (sink_open && !bytes.empty()) sink_open = sink(bytes);
+  };
+
   uint64_t total = 0;
+  bool server_closed = false;
   uint64_t last_data_ms = clock_.ElapsedMs();
   for (;;) {
     std::size_t received = 0;
     const Transport::ReceiveStatus status =
         transport_.Receive(block, limits_.wait_slice_ms, &received);
-    if (status == Transport::ReceiveStatus::kError) return std::nullopt;
+    if (status == Transport::ReceiveStatus::kError) return Fail();
     if (status == Transport::ReceiveStatus::kClosed) {
-      *server_closed = true;
-      return total;
+      server_closed = true;
+      break;
     }
     if (status == Transport::ReceiveStatus::kTimedOut) {
-      if (stop_requested_ && stop_requested_()) return total;
-      if (clock_.ElapsedMs() - last_data_ms >= limits_.idle_timeout_ms) return std::nullopt;
+      if (stop_requested_ && stop_requested_()) break;
+      if (clock_.ElapsedMs() - last_data_ms >= limits_.idle_timeout_ms) return Fail();
       continue;
     }
-    received = std::min(received, block.size());
-    if (!spool_.Append(std::string_view(block.data(), received))) return std::nullopt;
-    total += received;
+    const std::string_view bytes(block.data(), std::min(received, block.size()));
+    total += bytes.size();
     last_data_ms = clock_.ElapsedMs();
-    if (stop_requested_ && stop_requested_()) return total;
+    if (streaming) {
+      deliver(bytes);
+    } else {
+      if (!spool_.Append(bytes)) return Fail();
+      if (start.Feed(bytes)) {
+        streaming = true;
+        remaining = static_cast<uint64_t>(start.declared());
+        deliver(start.content_so_far());
+      }
+    }
+    if (stop_requested_ && stop_requested_()) break;
   }
-}
 
-ReceivedAnswer FormPostClient::ReceiveAnswer(const ContentSink& sink) {
-  bool server_closed = false;
-  const std::optional<uint64_t> total = Spool(&server_closed);
-  if (!total) return Fail();
-  SpoolReader reader(spool_, *total);
-  ReceivedAnswer answer = DeliverFirstChunk(reader, server_closed, sink);
+  ReceivedAnswer answer;
+  if (streaming) {
+    answer.ok = true;
+    answer.server_closed = server_closed;
+    answer.declared_chunk_size = start.declared();
+    answer.content_length = static_cast<int32_t>(start.declared() - remaining);
+  } else {
+    SpoolReader reader(spool_, total);
+    answer = DeliverFirstChunk(reader, server_closed, sink);
+  }
   spool_.Remove();
   return answer;
 }

@@ -112,7 +112,11 @@ struct ReceivedAnswer {
   bool server_closed = false;
 };
 
-inline constexpr std::size_t kReceiveBlock = 65536;
+// One receive takes up to this many bytes, and the answer file is read back in blocks of this
+// size. A receive costs far more than its bytes (under Wine a call takes about as long as
+// copying 1 MiB), so blocks much smaller than this slow a download to a fraction of what the
+// line gives; the block is the whole memory a download takes, whatever the file's size.
+inline constexpr std::size_t kReceiveBlock = 256 * 1024;
 // The most of a key/value answer's content kept in memory; a longer answer is cut (the update
 // copy's buffer holds 999 bytes, and no catalogue comes near this).
 inline constexpr std::size_t kMaxAnswerText = 1 << 20;
@@ -150,8 +154,9 @@ class FormPostClient {
   // Reads until the server closes, an error, the idle time limit or a stop request, and keeps
   // the content (at most kMaxAnswerText bytes of it) in the result.
   ReceivedAnswer ReceiveAnswer();
-  // The same, handing the content to sink instead, for downloads of any size. Nothing reaches
-  // the sink when the receive fails.
+  // The same, handing the content to sink instead, for downloads of any size. The content
+  // reaches the sink as it arrives once the chunk's start is known; a receive that then fails
+  // returns the failure result after some content went to the sink, which the caller undoes.
   ReceivedAnswer ReceiveAnswer(const ContentSink& sink);
   void CloseConnection();
 
@@ -164,8 +169,6 @@ class FormPostClient {
 
  private:
   ReceivedAnswer Fail();
-  // The receive loop into the spool; the number of bytes received, or nothing on failure.
-  std::optional<uint64_t> Spool(bool* server_closed);
 
   const FormPostCopy& copy_;
   Transport& transport_;

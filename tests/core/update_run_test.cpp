@@ -267,6 +267,30 @@ TEST_F(UpdateRunTest, APartFileThatCannotBeWrittenEndsTheRunBeforeTheDownload) {
   EXPECT_TRUE(starter.started.empty());
 }
 
+TEST(Download, AReceiveThatFailsMidwayAppendsNothingAndLeavesTheMarker) {
+  test::TempDir dir;
+  test::TempDir temp;
+  test::FakeClock clock;
+  test::FakeService service(clock);
+  service.handler = [](const std::string&) {
+    return test::FakeService::Reply{std::string(300000, 'n'), 200000, /*then_break=*/true};
+  };
+  FileAnswerSpool spool(temp.path());
+  FormPostClient client(kUpdateCopy, service, spool, clock, [] { return false; });
+  const PartialDownload files{dir.path() / "part.dat", dir.path() / "marker.dat"};
+  std::ofstream(files.part, std::ios::binary) << "earlier";
+  ResumePoint resume;
+  resume.offset = 7;
+  resume.marker = {'1', '.', '0'};
+  ASSERT_TRUE(client.ConnectToServer());
+  client.PostForm(kUpdatePath, "give=file");
+  EXPECT_TRUE(ReceiveInto(client, files, resume));
+  EXPECT_EQ(ReadFile(files.part), "earlier");
+  EXPECT_EQ(ReadFile(files.marker), std::string("1.0\0\0\0\0\0\0\0", 10));
+  EXPECT_EQ(service.closes, 1);
+  EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
+}
+
 TEST(UpdateSignature, ReadsExactly128HexadecimalDigits) {
   EXPECT_EQ(SignatureBytes(std::string(126, '0') + "fF"), std::string(63, '\0') + "\xff");
   EXPECT_EQ(SignatureBytes(std::string(127, '0')), std::nullopt);

@@ -22,8 +22,10 @@ class FakeService : public Transport {
     // The content of the answer's one chunk.
     std::string content;
     // Only this many content bytes arrive; then the server falls silent (it neither closes nor
-    // fails), so that a stop request or the time limit ends the receive.
+    // fails), so that a stop request or the time limit ends the receive, or the connection
+    // breaks (a receive error).
     std::size_t arrive = std::string::npos;
+    bool then_break = false;
   };
 
   explicit FakeService(FakeClock& clock) : clock_(clock) {}
@@ -42,12 +44,15 @@ class FakeService : public Transport {
     request_.clear();
     answer_.clear();
     answered_ = false;
+    silent_ = false;
+    broken_ = false;
     return connects++ < refuse_from;
   }
   void Send(std::string_view bytes) override { request_.append(bytes); }
   ReceiveStatus Receive(std::span<char> buffer, uint32_t wait_ms, std::size_t* received) override {
     if (!answered_) Answer();
     if (answer_.empty()) {
+      if (broken_) return ReceiveStatus::kError;
       if (!silent_) return ReceiveStatus::kClosed;
       clock_.elapsed += wait_ms;
       if (on_silence) on_silence();
@@ -71,8 +76,9 @@ class FakeService : public Transport {
     char size[16];
     std::snprintf(size, sizeof size, "%zx", reply.content.size());
     answer_ = std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n") + size + "\r\n";
-    silent_ = reply.arrive < reply.content.size();
-    if (silent_) {
+    silent_ = reply.arrive < reply.content.size() && !reply.then_break;
+    broken_ = reply.arrive < reply.content.size() && reply.then_break;
+    if (silent_ || broken_) {
       answer_ += reply.content.substr(0, reply.arrive);
     } else {
       answer_ += reply.content + "\r\n0\r\n\r\n";
@@ -84,6 +90,7 @@ class FakeService : public Transport {
   std::string answer_;
   bool answered_ = false;
   bool silent_ = false;
+  bool broken_ = false;
 };
 
 // The value of a field of a form body; empty when it is missing.

@@ -9,6 +9,8 @@ namespace lw {
 namespace {
 
 constexpr uint32_t kConnectSliceMs = 250;
+// The longest wait for room to send a piece of a request.
+constexpr ULONGLONG kSendLimitMs = 30000;
 
 // The host as a dotted IPv4 address, or its first IPv4 address by name.
 bool Resolve(const std::string& host, in_addr* address) {
@@ -39,21 +41,21 @@ bool WinsockTransport::Connect(std::string_view host, uint16_t port, uint32_t ti
   started_ = true;
   socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (socket_ == INVALID_SOCKET) return false;
+  int buffer = 4 << 20;
+  setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&buffer), sizeof buffer);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   // A name that cannot be resolved leaves nothing to connect to.
   if (!Resolve(std::string(host), &address.sin_addr)) return false;
 
-  // The connect runs without blocking so that its wait can be bounded; the socket blocks again
-  // afterwards, its receives bounded by select.
+  // The socket never blocks, so that the connect's wait and each receive's are bounded.
   u_long non_blocking = 1;
   if (ioctlsocket(socket_, FIONBIO, &non_blocking) != 0) return false;
   if (connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     if (WSAGetLastError() != WSAEWOULDBLOCK || !WaitForConnect(timeout_ms)) return false;
   }
-  u_long blocking = 0;
-  return ioctlsocket(socket_, FIONBIO, &blocking) == 0;
+  return true;
 }
 
 bool WinsockTransport::WaitForConnect(uint32_t timeout_ms) {
@@ -83,26 +85,52 @@ bool WinsockTransport::WaitForConnect(uint32_t timeout_ms) {
 
 void WinsockTransport::Send(std::string_view bytes) {
   if (socket_ == INVALID_SOCKET) return;
-  send(socket_, bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX)), 0);
+  // One call for the piece as a blocking socket would make it; the socket does not block, so
+  // a piece the system cannot take at once is finished after a bounded wait for room.
+  const ULONGLONG start = GetTickCount64();
+  do {
+    const int count = send(socket_, bytes.data(),
+                           static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX)), 0);
+    if (count >= 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(count));
+      continue;
+    }
+    if (WSAGetLastError() != WSAEWOULDBLOCK || GetTickCount64() - start >= kSendLimitMs ||
+        (stop_ && stop_())) {
+      return;
+    }
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(socket_, &writable);
+    timeval slice = Timeval(kConnectSliceMs);
+    if (select(0, nullptr, &writable, nullptr, &slice) == SOCKET_ERROR) return;
+  } while (!bytes.empty());
 }
 
 Transport::ReceiveStatus WinsockTransport::Receive(std::span<char> buffer, uint32_t wait_ms,
                                                    std::size_t* received) {
   *received = 0;
   if (socket_ == INVALID_SOCKET) return ReceiveStatus::kError;
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(socket_, &readable);
-  timeval wait = Timeval(wait_ms);
-  const int ready = select(0, &readable, nullptr, nullptr, &wait);
-  if (ready == SOCKET_ERROR) return ReceiveStatus::kError;
-  if (ready == 0) return ReceiveStatus::kTimedOut;
-  const int count = recv(socket_, buffer.data(),
-                         static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX)), 0);
-  if (count == SOCKET_ERROR) return ReceiveStatus::kError;
-  if (count == 0) return ReceiveStatus::kClosed;
-  *received = static_cast<std::size_t>(count);
-  return ReceiveStatus::kData;
+  const int size = static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX));
+  // The socket does not block: while an answer streams in, bytes are there already and one
+  // call takes them; only an empty socket is waited on.
+  for (bool waited = false;; waited = true) {
+    const int count = recv(socket_, buffer.data(), size, 0);
+    if (count > 0) {
+      *received = static_cast<std::size_t>(count);
+      return ReceiveStatus::kData;
+    }
+    if (count == 0) return ReceiveStatus::kClosed;
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return ReceiveStatus::kError;
+    if (waited) return ReceiveStatus::kTimedOut;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket_, &readable);
+    timeval wait = Timeval(wait_ms);
+    const int ready = select(0, &readable, nullptr, nullptr, &wait);
+    if (ready == SOCKET_ERROR) return ReceiveStatus::kError;
+    if (ready == 0) return ReceiveStatus::kTimedOut;
+  }
 }
 
 void WinsockTransport::Close() {

@@ -38,6 +38,13 @@ INSTANTIATE_TEST_SUITE_P(
         // 1: W = 00000201 << 8 = 00020100, S = 00020100.
         // 2: no text left, W = 02010000, S = 02030100.
         ChecksumCase{"TwoBytes", "\x01\x02", 0x02030100u},
+        // 1: W = 04030201 << 8 = 03020100, S = 03020100.
+        // 2: W = 02010000, S = 01030100. 3: W = 01000000, S = 00030100. 4: W = 0.
+        ChecksumCase{"FourBytes", "\x01\x02\x03\x04", 0x00030100u},
+        // The view is 01 02 03 04 05 over six rounds: as five bytes, and the sixth adds 0.
+        ChecksumCase{"CarriageReturnAmongSixBytes", "\x01\x02\r\x03\x04\x05", 0x05060400u},
+        // The view ends before 1A: the four bytes' value, the four more rounds add 0.
+        ChecksumCase{"CtrlZAfterAWord", "\x01\x02\x03\x04\x1A\x09\x09\x09", 0x00030100u},
         // 1: W = 44434241 << 8 = 43424100, S = 43424100.
         // 2: W = 42410000, S = 01034100. 3: W = 41000000, S = 40034100. 4: W = 0.
         ChecksumCase{"OneWholeWord", "ABCD", 0x40034100u},

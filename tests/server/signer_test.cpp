@@ -72,6 +72,20 @@ std::unique_ptr<UpdateSigner> TestSigner() {
   return signer;
 }
 
+// The PEM (PKCS#8) of a new EC private key on the curve; empty when none can be made.
+std::string GeneratedKeyPem(const char* curve) {
+  EVP_PKEY* key = EVP_EC_gen(curve);
+  if (key == nullptr) return {};
+  BIO* bio = BIO_new(BIO_s_mem());
+  PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr);
+  char* data = nullptr;
+  const long length = BIO_get_mem_data(bio, &data);
+  std::string pem(data, static_cast<std::size_t>(length));
+  BIO_free(bio);
+  EVP_PKEY_free(key);
+  return pem;
+}
+
 TEST(ServerSignerTest, ThePublicHalfIsTheTestKeysPublicFile) {
   EXPECT_EQ(TestSigner()->PublicKeyPem(), ReadText(Keys() / "update-test-public.pem"));
 }
@@ -106,29 +120,14 @@ TEST(ServerSignerTest, RefusesWhatIsNoP256PrivateKey) {
   EXPECT_NE(error.find("absent.pem"), std::string::npos);
 
   // An EC key on another curve.
-  EVP_PKEY* other = EVP_EC_gen("secp384r1");
-  ASSERT_NE(other, nullptr);
-  BIO* bio = BIO_new(BIO_s_mem());
-  PEM_write_bio_PrivateKey(bio, other, nullptr, nullptr, 0, nullptr, nullptr);
-  char* data = nullptr;
-  const long length = BIO_get_mem_data(bio, &data);
-  const std::string pem(data, static_cast<std::size_t>(length));
-  BIO_free(bio);
-  EVP_PKEY_free(other);
+  const std::string pem = GeneratedKeyPem("secp384r1");
+  ASSERT_FALSE(pem.empty());
   EXPECT_EQ(UpdateSigner::FromPem(pem, &error), nullptr);
   EXPECT_EQ(error, "the key is not an EC P-256 private key");
 }
 
 TEST(ServerSignerTest, APkcs8KeyIsTakenToo) {
-  EVP_PKEY* key = EVP_EC_gen("P-256");
-  ASSERT_NE(key, nullptr);
-  BIO* bio = BIO_new(BIO_s_mem());
-  PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr);
-  char* data = nullptr;
-  const long length = BIO_get_mem_data(bio, &data);
-  const std::string pem(data, static_cast<std::size_t>(length));
-  BIO_free(bio);
-  EVP_PKEY_free(key);
+  const std::string pem = GeneratedKeyPem("P-256");
   ASSERT_NE(pem.find("BEGIN PRIVATE KEY"), std::string::npos);
   std::string error;
   EXPECT_NE(UpdateSigner::FromPem(pem, &error), nullptr) << error;

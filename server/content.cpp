@@ -170,11 +170,13 @@ std::optional<CatalogueFolder> ContentFolder::ReadFolder(const fs::path& folder)
     }
     library.version = ReadFirstLine(fs::path(base).concat(".ver")).value_or("");
     if (library.version.empty()) library.version = kDefaultLibraryVersion;
-    // The version comes before the description in an answer, so it must not hold "desc".
-    if (library.version.size() > kMaxVersionLength || !FitsBefore(library.version, {"desc"}) ||
+    // The version comes before the signature and the description in an answer, so it must
+    // hold neither "sig" nor "desc".
+    if (library.version.size() > kMaxVersionLength ||
+        !FitsBefore(library.version, {"sig", "desc"}) ||
         library.version.find('=') != std::string::npos) {
       left_out(path,
-               "a version longer than 9 characters, or with '&', '=', \"desc\" or a "
+               "a version longer than 9 characters, or with '&', '=', \"sig\", \"desc\" or a "
                "control character");
       continue;
     }

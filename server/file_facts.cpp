@@ -83,29 +83,29 @@ void FileFacts::Remember(const std::filesystem::path& path, const Stamp& before,
   if (facts_.size() >= kMaxRemembered) facts_.clear();
   Facts& kept = facts_[path.string()];
   if (!(kept.stamp == before)) kept = Facts{before, {}, {}, {}};
-  if (learnt.update) kept.update = learnt.update;
+  if (learnt.signed_facts) kept.signed_facts = learnt.signed_facts;
   if (learnt.byte_checksum) kept.byte_checksum = learnt.byte_checksum;
   if (learnt.extension_checksum) kept.extension_checksum = learnt.extension_checksum;
 }
 
-std::optional<UpdateFacts> FileFacts::Update(const std::filesystem::path& installer) {
+std::optional<SignedFacts> FileFacts::Signed(const std::filesystem::path& path) {
   Stamp stamp;
-  std::optional<Facts> facts = Lookup(installer, &stamp);
+  std::optional<Facts> facts = Lookup(path, &stamp);
   if (!facts) return std::nullopt;
-  if (facts->update) return facts->update;
+  if (facts->signed_facts) return facts->signed_facts;
   uint8_t sum = 0;
   UpdateSigner::Session session = signer_.Start();
   bool signing = true;
-  const bool read = ReadInBlocks(installer, [&](std::string_view bytes) {
+  const bool read = ReadInBlocks(path, [&](std::string_view bytes) {
     sum = XorOf(bytes, sum);
     if (signing) signing = session.Update(bytes);
   });
   std::optional<RawSignature> signature = session.Finish();
   if (!read || !signature) return std::nullopt;
-  facts->update = UpdateFacts{sum, *signature};
+  facts->signed_facts = SignedFacts{sum, *signature};
   facts->byte_checksum = sum;
-  Remember(installer, stamp, *facts);
-  return facts->update;
+  Remember(path, stamp, *facts);
+  return facts->signed_facts;
 }
 
 std::optional<uint8_t> FileFacts::ByteChecksumOf(const std::filesystem::path& path) {

@@ -1,8 +1,9 @@
 #pragma once
-// What takes a whole read of a file to learn (its byte checksum, the installer's signature, a
-// library's extension checksum), remembered by the file's path, size and modification time.
-// The installer may be large and is asked about by every client that starts; a file that is
-// replaced gets a new size or time and is read again. Safe to use from several threads.
+// What takes a whole read of a file to learn (its byte checksum, its signature, a library's
+// extension checksum), remembered by the file's path, size and modification time. The
+// installer may be large and is asked about by every client that starts, a library by every
+// client that looks at it in the catalogue; a file that is replaced gets a new size or time and
+// is read again. Safe to use from several threads.
 
 #include <cstdint>
 #include <filesystem>
@@ -18,7 +19,9 @@ namespace lw::server {
 // The exclusive or of all bytes of a file, read in blocks; nothing when it cannot be read.
 std::optional<uint8_t> ByteChecksum(const std::filesystem::path& path);
 
-struct UpdateFacts {
+// A file's byte checksum and its signature (signer.h), from one read: the installer is offered
+// with both, and so is each add-on library.
+struct SignedFacts {
   uint8_t byte_checksum = 0;
   RawSignature signature{};
 };
@@ -27,8 +30,9 @@ class FileFacts {
  public:
   explicit FileFacts(const UpdateSigner& signer) : signer_(signer) {}
 
-  // The installer's checksum and signature, from one read of it.
-  std::optional<UpdateFacts> Update(const std::filesystem::path& installer);
+  // The file's checksum and signature, from one read of it; nothing when it cannot be read or
+  // signed.
+  std::optional<SignedFacts> Signed(const std::filesystem::path& path);
   std::optional<uint8_t> ByteChecksumOf(const std::filesystem::path& path);
   // lw::ExtensionChecksum of the file (0 when it cannot be read).
   uint32_t ExtensionChecksumOf(const std::filesystem::path& path);
@@ -47,7 +51,7 @@ class FileFacts {
  private:
   struct Facts {
     Stamp stamp;
-    std::optional<UpdateFacts> update;
+    std::optional<SignedFacts> signed_facts;
     std::optional<uint8_t> byte_checksum;
     std::optional<uint32_t> extension_checksum;
   };

@@ -106,7 +106,7 @@ Answer Router::UpdateInfo(const Form& form) const {
   if (!offered || !IsOlderVersion(ValueOr(form, "ver"), *offered)) {
     return TextAnswer("ver=current");
   }
-  const std::optional<UpdateFacts> facts = facts_.Update(content_.InstallerPath());
+  const std::optional<SignedFacts> facts = facts_.Signed(content_.InstallerPath());
   if (!facts) return ErrorAnswer(500, "the update cannot be signed");
   const std::string crc = std::to_string(facts->byte_checksum);
   const std::string signature = LowerHex(facts->signature);
@@ -154,13 +154,17 @@ Answer Router::CatalogueList(const Form& form) const {
 Answer Router::LibraryInfo(const Form& form) const {
   const std::optional<Library> library = content_.FindLibrary(ValueOr(form, "ext"));
   if (!library) return TextAnswer("status=n");
-  const std::optional<uint8_t> crc = facts_.ByteChecksumOf(library->file);
-  if (!crc) return TextAnswer("status=n");
-  // The description comes last: it may hold any of the other keys' names ("version").
-  const std::string crc_text = std::to_string(*crc);
+  // The checksum and the signature from one read of the library, signed as the installer is.
+  const std::optional<SignedFacts> facts = facts_.Signed(library->file);
+  if (!facts) return TextAnswer("status=n");
+  // "sig" is not inside "status=a&crc=X&ver=V&" (the version holds no "&"); the description
+  // comes last: it may hold any of the other keys' names ("version").
+  const std::string crc_text = std::to_string(facts->byte_checksum);
+  const std::string signature = LowerHex(facts->signature);
   return TextAnswer(KeyValueText({{"status", "a"},
                                   {"crc", crc_text},
                                   {"ver", library->version},
+                                  {"sig", signature},
                                   {"desc", library->description}}));
 }
 

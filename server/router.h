@@ -10,13 +10,13 @@
 // /addons.php, the add-on catalogue:
 //   give=ext_list&path=P&language=L    folders=<names, LF between>&items=<description|name lines>
 //                                      (empty content for a missing or empty folder)
-//   give=info&ext=NAME&language=L      status=a&crc=X&ver=V&desc=D, or status=n
+//   give=info&ext=NAME&language=L      status=a&crc=X&ver=V&sig=S&desc=D, or status=n
 //   give=file&name=NAME&...&resume=R   the library from byte R
 //   give=regno&ext=NAME&language=L     regno=<the extension checksum as a signed number>
 //
-// crc is the exclusive or of all bytes of the file, in decimal; S the installer's signature
-// (signer.h). Every key/value answer is ordered so that a client's substring lookup finds each
-// key where it stands (answer.h).
+// crc is the exclusive or of all bytes of the file, in decimal; S the file's signature
+// (signer.h), made the same way for the installer and for a library. Every key/value answer is
+// ordered so that a client's substring lookup finds each key where it stands (answer.h).
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
-// The signature of the offered installer: ECDSA over P-256 of the SHA-256 of the whole file,
-// with the maker's private key (the tests' key pair in test builds). The clients carry the
-// public half and start a downloaded installer only when the signature verifies.
+// The signature of the offered installer and of each add-on library: ECDSA over P-256 of the
+// SHA-256 of the whole file, with the maker's private key (the tests' key pair in test builds).
+// The clients carry the public half to check a downloaded file against its signature.
 //
 // On the wire the signature is the raw pair r || s, each 32 bytes big-endian, padded with
 // zeros in front, written as 128 lower-case hexadecimal characters. OpenSSL makes the DER

@@ -59,6 +59,8 @@ void MakeContent(const fs::path& root) {
   WriteFile(root / "addons/Tools/LongVer.ver", "1.2.3.4.5.6");
   WriteFile(root / "addons/Tools/DescVer.dll", "d");
   WriteFile(root / "addons/Tools/DescVer.ver", "1desc");
+  WriteFile(root / "addons/Tools/SigVer.dll", "g");
+  WriteFile(root / "addons/Tools/SigVer.ver", "2sig");
   fs::create_directories(root / "addons/Tools/Gitems");
   fs::create_directories(root / "addons/Tools/Pipe|Dir");
   // Not entries at all.
@@ -135,11 +137,40 @@ class ServerRouteTableTest : public ::testing::TestWithParam<RouteCase> {
   RouterRig rig_;
 };
 
+// A signature is new at every signing (ECDSA takes a random number): the text with the value
+// of its "sig" key shown as "S" when that value is 128 lower-case hexadecimal characters up to
+// the next key or the end. Signatures are checked against the key in signer_test.cpp.
+std::string WithoutSignature(const std::string& text) {
+  constexpr std::string_view kKey = "sig=";
+  constexpr std::size_t kLength = 128;
+  const std::size_t at = text.find(kKey);
+  if (at == std::string::npos) return text;
+  const std::size_t start = at + kKey.size();
+  const std::string value = text.substr(start, kLength);
+  const std::size_t end = start + value.size();
+  if (value.size() != kLength || value.find_first_not_of("0123456789abcdef") != std::string::npos ||
+      (end < text.size() && text[end] != '&')) {
+    return text;
+  }
+  return text.substr(0, start) + "S" + text.substr(end);
+}
+
+TEST(ServerSignatureMaskTest, OnlyAWholeSignatureIsMasked) {
+  const std::string hex(128, 'a');
+  EXPECT_EQ(WithoutSignature("ver=1&sig=" + hex + "&desc=d"), "ver=1&sig=S&desc=d");
+  EXPECT_EQ(WithoutSignature("ver=old&sig=" + hex), "ver=old&sig=S");
+  EXPECT_EQ(WithoutSignature("sig=" + hex.substr(1) + "&desc=d"),
+            "sig=" + hex.substr(1) + "&desc=d");
+  EXPECT_EQ(WithoutSignature("sig=" + hex + "0"), "sig=" + hex + "0");
+  EXPECT_EQ(WithoutSignature("sig=" + std::string(128, 'A')), "sig=" + std::string(128, 'A'));
+  EXPECT_EQ(WithoutSignature("status=n"), "status=n");
+}
+
 TEST_P(ServerRouteTableTest, AnswersExactly) {
   const RouteCase& c = GetParam();
   const Reply reply = rig_.Ask(c.path, c.body);
   EXPECT_EQ(reply.status, c.status);
-  EXPECT_EQ(reply.content, c.content);
+  EXPECT_EQ(WithoutSignature(reply.content), c.content);
 }
 
 constexpr std::string_view kUpdate = "/lwupd.php";
@@ -216,17 +247,19 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"NotTheCatalogue", kAddons, "give=ext_list&path=Other\\Tools", 200, ""},
         RouteCase{"NoPath", kAddons, "give=ext_list", 200, ""},
         RouteCase{"LibraryInfo", kAddons, "give=info&ext=Ping&language=Poland", 200,
-                  "status=a&crc=1&ver=2.1&desc=Checks the version and crc of a line"},
+                  "status=a&crc=1&ver=2.1&sig=S&desc=Checks the version and crc of a line"},
         RouteCase{"LibraryInfoWithoutRegardToCase", kAddons, "give=info&ext=pInG", 200,
-                  "status=a&crc=1&ver=2.1&desc=Checks the version and crc of a line"},
+                  "status=a&crc=1&ver=2.1&sig=S&desc=Checks the version and crc of a line"},
         RouteCase{"LibraryWithoutDescriptionOrVersion", kAddons, "give=info&ext=Zeta", 200,
-                  "status=a&crc=122&ver=1.0&desc=Zeta"},
+                  "status=a&crc=122&ver=1.0&sig=S&desc=Zeta"},
         RouteCase{"TheFirstOfTwoLibrariesOfAName", kAddons, "give=info&ext=Stats", 200,
-                  "status=a&crc=0&ver=1.0&desc=Line statistics"},
+                  "status=a&crc=0&ver=1.0&sig=S&desc=Line statistics"},
         RouteCase{"ALibraryDeeperDown", kAddons, "give=info&ext=trace", 200,
-                  "status=a&crc=12&ver=0.9&desc=Route tracing"},
+                  "status=a&crc=12&ver=0.9&sig=S&desc=Route tracing"},
         RouteCase{"AnUnknownLibrary", kAddons, "give=info&ext=Nope", 200, "status=n"},
         RouteCase{"ALeftOutLibrary", kAddons, "give=info&ext=Eq", 200, "status=n"},
+        RouteCase{"ALibraryWhoseVersionHoldsTheSignaturesKeyIsLeftOut", kAddons,
+                  "give=info&ext=SigVer", 200, "status=n"},
         RouteCase{"NoLibraryName", kAddons, "give=info", 200, "status=n"},
         RouteCase{"LibraryFile", kAddons, "give=file&name=Ping&language=Poland&resume=1", 200,
                   "\x02\x03\x04\x05"},
@@ -338,7 +371,12 @@ TEST_F(ServerRouterTest, TheClientsLookupFindsEveryValueOfALibrarysInfo) {
   EXPECT_EQ(AnswerValue(kAddonsCopy, text, "status"), "a");
   EXPECT_EQ(AnswerValue(kAddonsCopy, text, "crc"), "1");
   EXPECT_EQ(AnswerValue(kAddonsCopy, text, "ver"), "2.1");
+  const std::optional<std::string> signature = AnswerValue(kAddonsCopy, text, "sig");
+  ASSERT_TRUE(signature);
+  EXPECT_EQ(signature->size(), 128u);
+  EXPECT_EQ(signature->find_first_not_of("0123456789abcdef"), std::string::npos);
   EXPECT_EQ(AnswerValue(kAddonsCopy, text, "desc"), "Checks the version and crc of a line");
+  EXPECT_LE(text.size(), kAddonsCopy.answer_text_limit);
 }
 
 TEST_F(ServerRouterTest, TheClientsLookupFindsBothKeysOfAListing) {
@@ -354,8 +392,8 @@ TEST_F(ServerRouterTest, LeftOutEntriesAreLogged) {
   rig_.Ask(kAddons, "give=ext_list&path=LarkWatch\\Tools");
   std::string all;
   for (const std::string& line : rig_.logged()) all += line + "\n";
-  for (const char* name :
-       {"Bad&Name.dll", "Eq.dll", "LongVer.dll", "DescVer.dll", "Gitems", "Pipe|Dir"}) {
+  for (const char* name : {"Bad&Name.dll", "Eq.dll", "LongVer.dll", "DescVer.dll", "SigVer.dll",
+                           "Gitems", "Pipe|Dir"}) {
     EXPECT_NE(all.find(name), std::string::npos) << name;
   }
   EXPECT_EQ(all.find("Ping"), std::string::npos);
@@ -382,8 +420,8 @@ TEST_F(ServerRouterTest, TheContentIsReadAtEveryRequest) {
   EXPECT_EQ(rig_.Ask(kUpdate, "give=file&resume=2").content, "\x07");
 
   WriteFile(rig_.root() / "addons/Tools/Ping.ver", "2.2");
-  EXPECT_EQ(rig_.Ask(kAddons, "give=info&ext=Ping").content,
-            "status=a&crc=1&ver=2.2&desc=Checks the version and crc of a line");
+  EXPECT_EQ(WithoutSignature(rig_.Ask(kAddons, "give=info&ext=Ping").content),
+            "status=a&crc=1&ver=2.2&sig=S&desc=Checks the version and crc of a line");
 }
 
 TEST_F(ServerRouterTest, NoUpdateIsOfferedWithoutAVersionOrAnInstaller) {
@@ -409,6 +447,19 @@ TEST_F(ServerRouterTest, TheInstallerIsReadOnceUntilItChanges) {
   EXPECT_EQ(rig_.facts().reads(), 1);
   WriteFile(rig_.root() / "update/larkwatch.exe", "MZ\x07");
   EXPECT_NE(rig_.Ask(kUpdate, "give=info&ver=0.1.0").content, first);
+  EXPECT_EQ(rig_.facts().reads(), 2);
+}
+
+TEST_F(ServerRouterTest, ALibraryIsReadOnceUntilItChanges) {
+  const std::string first = rig_.Ask(kAddons, "give=info&ext=Ping").content;
+  EXPECT_EQ(rig_.Ask(kAddons, "give=info&ext=ping").content, first);
+  EXPECT_EQ(rig_.facts().reads(), 1);
+  // A new library: 01 ^ 02 = 03.
+  WriteFile(rig_.root() / "addons/Tools/Ping.dll", "\x01\x02");
+  const std::string second = rig_.Ask(kAddons, "give=info&ext=Ping").content;
+  EXPECT_NE(second, first);
+  EXPECT_EQ(WithoutSignature(second),
+            "status=a&crc=3&ver=2.1&sig=S&desc=Checks the version and crc of a line");
   EXPECT_EQ(rig_.facts().reads(), 2);
 }
 

@@ -189,6 +189,34 @@ TEST(ServerSignerTest, TheOfferedInstallersSignatureVerifies) {
   EXPECT_FALSE(Verifies(installer.substr(1), *signature));
 }
 
+TEST(ServerSignerTest, AnOfferedLibrarysSignatureVerifies) {
+  test::TempDir dir;
+  std::string library = "MZ";
+  for (int i = 0; i < 200000; ++i) library.push_back(static_cast<char>(i % 251));
+  fs::create_directories(dir.path() / "addons/Tools");
+  std::ofstream(dir.path() / "addons/Tools/Tally.dll", std::ios::binary) << library;
+  std::ofstream(dir.path() / "addons/Tools/Tally.txt") << "Dial tally";
+  uint8_t crc = 0;
+  for (char c : library) crc ^= static_cast<uint8_t>(c);
+
+  const std::unique_ptr<UpdateSigner> signer = TestSigner();
+  FileFacts facts(*signer);
+  const ContentFolder content(dir.path(), [](std::string_view) {});
+  const Router router(content, facts);
+  const std::string body = "give=info&ext=tally&language=Poland";
+  const RoutedAnswer routed = router.Route(
+      ParseRequest("POST /addons.php HTTP/1.1\r\nContent-Length: " + std::to_string(body.size()) +
+                   "\r\n\r\n" + body));
+  const std::string text = routed.answer.text;
+  EXPECT_EQ(AnswerValue(kAddonsCopy, text, "status"), "a");
+  EXPECT_EQ(AnswerValue(kAddonsCopy, text, "crc"), std::to_string(crc));
+  EXPECT_EQ(AnswerValue(kAddonsCopy, text, "desc"), "Dial tally");
+  const std::optional<std::string> signature = AnswerValue(kAddonsCopy, text, "sig");
+  ASSERT_TRUE(signature);
+  EXPECT_TRUE(Verifies(library, *signature));
+  EXPECT_FALSE(Verifies(library + "x", *signature));
+}
+
 TEST(ServerSignerTest, TheByteChecksumIsTheExclusiveOrOfAllBytes) {
   test::TempDir dir;
   std::ofstream(dir.path() / "a.bin", std::ios::binary) << "\x01\x02\x04\x80";

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   clang libclang-rt-14-dev
-  wine wine64 xvfb xauth fonts-wine imagemagick x11-utils xdotool locales
+  wine wine64 xvfb xauth fonts-wine imagemagick x11-utils xdotool locales curl
 )
 
 missing=()

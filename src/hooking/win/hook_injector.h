@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "common/win/program_path.h"
+
 namespace lw {
 
 enum class HookOutcome {
@@ -48,8 +50,5 @@ class HookInjector {
   HMODULE module_ = nullptr;
   HHOOK hook_ = nullptr;
 };
-
-// The folder of this program's executable, with a trailing backslash; empty when unknown.
-std::wstring ProgramFolder();
 
 }  // namespace lw

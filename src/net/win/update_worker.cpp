@@ -8,6 +8,7 @@
 
 #include "common/clock.h"
 #include "common/text.h"
+#include "common/win/program_path.h"
 #include "common/win/system_clock.h"
 #include "common/win/wide.h"
 #include "config/win/win_registry.h"
@@ -25,16 +26,6 @@ std::string CountryName(LCID locale) {
 }
 
 }  // namespace
-
-std::filesystem::path OwnProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) return path.substr(0, length);
-    path.resize(path.size() * 2);
-  }
-}
 
 UpdateIdentity ProgramIdentity(const std::filesystem::path& program) {
   UpdateIdentity identity;
@@ -110,7 +101,7 @@ UpdateRun::Outcome RunUpdateCheck(Notifier& notifier, const MessageTable& messag
   const std::filesystem::path folder = std::filesystem::current_path(error);
   UpdateRun run(
       UpdatePorts{transport, spool, clock, registry, notifier, messages, signature, starter},
-      ProgramIdentity(OwnProgram()), error ? std::filesystem::path() : folder, std::move(stop));
+      ProgramIdentity(OwnProgramPath()), error ? std::filesystem::path() : folder, std::move(stop));
   if (std::optional<ServiceAddress> service = ServiceSetting()) run.SetService(*service);
   return run.Execute();
 }

@@ -19,9 +19,6 @@ namespace lw {
 // version resource the version is empty.
 UpdateIdentity ProgramIdentity(const std::filesystem::path& program);
 
-// The running program's own file.
-std::filesystem::path OwnProgram();
-
 // Test builds only: LARKWATCH_SERVICE=host:port in the environment points the online services
 // at another address (a loopback test service). Release builds always talk to the maker's
 // hosts on port 80.

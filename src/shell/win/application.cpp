@@ -7,6 +7,7 @@
 
 #include "common/codec.h"
 #include "common/format.h"
+#include "common/win/program_path.h"
 #include "common/win/wide.h"
 #include "config/language_file.h"
 #include "config/machine_identity.h"
@@ -33,14 +34,6 @@
 namespace lw {
 
 namespace {
-
-// No extension library is loaded in this build: every notification reaches nobody.
-class NoExtensions final : public ExtensionNotifications {
- public:
-  void NotifyConnect(const DialFields&) override {}
-  void NotifyIllegal(const DialFields&) override {}
-  void NotifyDisconnect() override {}
-};
 
 std::string ModulePathAnsi() {
   char path[MAX_PATH * 2] = "";
@@ -96,7 +89,9 @@ void Application::Run() {
                 MB_OK | MB_ICONERROR);
     return;
   }
-  // Every window exists: the requests that waited since the queue was created are served now.
+  // The extensions are loaded when the interception runs, with the windows their commands and
+  // warnings need; then the requests that waited since the queue was created are served.
+  if (interception_started_) extensions_->LoadExtensions();
   hooking_.StartServing();
   MessageLoop();
 }
@@ -108,7 +103,13 @@ void Application::MainFormCreate() {
   ReadStartValues();
   hooking_.SetUp();
   log_ = std::make_unique<AttemptLog>("logs.txt", messages_, clock_, SystemCodec());
-  extensions_ = std::make_unique<NoExtensions>();
+  // The extension folder is watched from before the interception starts, so that no library
+  // copied in meanwhile goes unnoticed.
+  extension_system_ = std::make_unique<WinExtensionSystem>(program_dir_);
+  extension_watch_ = std::make_unique<ExtensionFolderWatch>(extension_system_->folder());
+  extensions_ = std::make_unique<ExtensionHost>(*extension_system_, registry_,
+                                                static_cast<ExtensionUi&>(*this), messages_,
+                                                [](std::vector<std::string>) {});
   const bool created = hooking_.CreateQueue(
       QueueName(hooking_.QueueNumber()),
       [this](std::span<const uint8_t> message, const DialIntake::AnswerSink& answer) {
@@ -123,7 +124,7 @@ void Application::MainFormCreate() {
     already_running_ = true;
     return;
   }
-  hooking_.Inject();
+  interception_started_ = hooking_.Inject() == HookOutcome::Ok;
   extended_ras_sizes_ = SystemUsesExtendedRasSizes();
   dialup_ = std::make_unique<RasDialUp>(extended_ras_sizes_);
   FindLanguages();
@@ -464,7 +465,10 @@ void Application::MessageLoop() {
       DispatchMessageW(&message);
     }
     IdleProcessing();
-    WaitMessage();
+    // A change in the extension folder wakes the loop as a message would.
+    HANDLE watch = extension_watch_ ? extension_watch_->handle() : nullptr;
+    MsgWaitForMultipleObjectsEx(watch ? 1 : 0, watch ? &watch : nullptr, INFINITE, QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
   }
 }
 
@@ -480,6 +484,18 @@ void Application::SetTaskbarButton(HWND window, bool shown) {
 // Runs whenever the main thread has nothing else to do.
 void Application::IdleProcessing() {
   if (ConnectionMonitor* monitor = Monitor()) monitor->IdleProcessing();
+  if (extensions_ && extension_watch_) extensions_->IdleProcessing(extension_watch_->Changed());
+}
+
+// The warning is owned by the main window and captioned with the program's path.
+void Application::Warn(const std::string& text) {
+  MessageBoxW(main_form_.hwnd(), Widen(text).c_str(), OwnProgramPath().c_str(),
+              MB_OK | MB_ICONWARNING);
+}
+
+// An extension's name is text of the system's code page.
+void Application::AddCommand(std::size_t index, const std::string& caption) {
+  main_form_.AddExtensionCommand(index, Narrow(WidenFrom(CP_ACP, caption)));
 }
 
 void Application::MainFormCommand(UINT command) {
@@ -513,6 +529,8 @@ void Application::MainFormCommand(UINT command) {
     default:
       if (command >= kMenuLanguageFirst && command - kMenuLanguageFirst < languages_.size()) {
         LanguageClick(command - kMenuLanguageFirst);
+      } else if (command >= kMenuExtensionFirst && extensions_) {
+        extensions_->RunCommand(command - kMenuExtensionFirst);
       }
       break;
   }
@@ -597,6 +615,9 @@ void Application::MainFormDestroy() {
   if (question_app_form_) question_app_form_->Abandon();
   hooking_.Remove();
   hooking_.TearDown();
+  // No request is decided any more: the extensions are told nothing more and can go.
+  if (extension_watch_) extension_watch_->Close();
+  if (extensions_) extensions_->UnloadExtensions();
   StopMonitoring();
   SaveShutdownValues();
 }

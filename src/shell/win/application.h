@@ -19,6 +19,8 @@
 #include "config/win/login_form.h"
 #include "config/win/options_form.h"
 #include "config/win/win_registry.h"
+#include "extension_host/extension_host.h"
+#include "extension_host/win/win_extension_system.h"
 #include "hooking/intake.h"
 #include "hooking/win/hooking_library.h"
 #include "monitor/monitor_ports.h"
@@ -44,7 +46,7 @@ class TrayIcon;
 class WinNotifier;
 class WinQuestions;
 
-class Application final : public ProgramState, private MonitorUi {
+class Application final : public ProgramState, private MonitorUi, private ExtensionUi {
  public:
   Application();
   ~Application() override;
@@ -69,6 +71,9 @@ class Application final : public ProgramState, private MonitorUi {
   void MessageLoop();
   void IdleProcessing();
   void MainFormCommand(UINT command);
+  // ExtensionUi: the warning about a library, and its command in the "Dodatki" submenu.
+  void Warn(const std::string& text) override;
+  void AddCommand(std::size_t index, const std::string& caption) override;
   void MainFormCloseHandler();
   void MainFormDestroy();
   TMainForm::Hooks MainFormHooks();
@@ -107,6 +112,7 @@ class Application final : public ProgramState, private MonitorUi {
   int32_t own_country_code_ = 0;
   bool stats_shown_before_ = false;
   bool already_running_ = false;
+  bool interception_started_ = false;
   bool extended_ras_sizes_ = false;
   std::string accelerated_number_;
   std::string language_;
@@ -138,7 +144,9 @@ class Application final : public ProgramState, private MonitorUi {
   std::unique_ptr<WinQuestions> questions_;
   std::unique_ptr<Policy> policy_;
   std::unique_ptr<AttemptLog> log_;
-  std::unique_ptr<ExtensionNotifications> extensions_;
+  std::unique_ptr<WinExtensionSystem> extension_system_;
+  std::unique_ptr<ExtensionFolderWatch> extension_watch_;
+  std::unique_ptr<ExtensionHost> extensions_;
   std::unique_ptr<DialIntake> intake_;
   std::unique_ptr<WinTrayState> tray_state_;
   std::unique_ptr<WinMonitorWorkers> workers_;

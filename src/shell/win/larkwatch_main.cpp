@@ -7,6 +7,8 @@
 #include "shell/win/stop_instance.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Libraries are never looked for in the current folder.
+  SetDllDirectoryW(L"");
   if (lw::IsStopCommand(GetCommandLineW())) {
     lw::StopRunningInstance();
     return 0;

@@ -426,6 +426,15 @@ void TMainForm::KeepFocus() {
   if (focus_ && !IsWindowEnabled(focus_)) focus_ = nullptr;
 }
 
+void TMainForm::AddExtensionCommand(std::size_t index, const std::string& caption) {
+  if (!addons_separator_) {
+    AppendMenuW(addons_, MF_SEPARATOR, 0, nullptr);
+    addons_separator_ = true;
+  }
+  AppendMenuW(addons_, MF_STRING, kMenuExtensionFirst + static_cast<UINT>(index),
+              Widen(caption).c_str());
+}
+
 void TMainForm::SetLanguages(const std::vector<std::string>& names) {
   while (GetMenuItemCount(languages_) > 0) DeleteMenu(languages_, 0, MF_BYPOSITION);
   language_names_ = names;

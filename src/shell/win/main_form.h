@@ -33,7 +33,8 @@ enum MenuCommand : UINT {
   kMenuLangVersionTranslation,
   kMenuLangVersionHttp,
   kMenuLangVersionEmail,
-  kMenuLanguageFirst = 1100,  // one item per language file
+  kMenuLanguageFirst = 1100,   // one item per language file
+  kMenuExtensionFirst = 1200,  // one item per extension with a command
 };
 
 class TMainForm final : public Form {
@@ -103,6 +104,10 @@ class TMainForm final : public Form {
   void SetLanguages(const std::vector<std::string>& names);
   void CheckLanguage(const std::string& current);
 
+  // Adds an extension's command (kMenuExtensionFirst + index) at the end of the "Dodatki"
+  // submenu; the first one brings the separator after "Pokaż listę".
+  void AddExtensionCommand(std::size_t index, const std::string& caption);
+
   // Shows a connection (or none) as the view has it.
   void ShowConnection(const ConnectionView& view);
   const ConnectionView& connection() const { return view_; }
@@ -152,6 +157,7 @@ class TMainForm final : public Form {
   Hooks hooks_;
   HMENU popup_ = nullptr;
   HMENU addons_ = nullptr;
+  bool addons_separator_ = false;
   HMENU languages_ = nullptr;
   std::vector<std::string> language_names_;
   HMENU lang_version_ = nullptr;

@@ -18,7 +18,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <mutex>
 #include <string>
 
 #include "larkwatch_extension.h"
@@ -27,8 +26,17 @@ namespace {
 
 HMODULE g_module = nullptr;
 // Serialises the tally file's readers and writers within the process: the menu command runs on
-// the main thread, the notifications on the request thread.
-std::mutex g_file_lock;
+// the main thread, the notifications on the request thread. A slim lock of the system's, so
+// that the library builds with either thread model of MinGW.
+SRWLOCK g_file_lock = SRWLOCK_INIT;
+
+class FileLock {
+ public:
+  FileLock() { AcquireSRWLockExclusive(&g_file_lock); }
+  ~FileLock() { ReleaseSRWLockExclusive(&g_file_lock); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+};
 
 // A tally file larger than this is not one of ours: it is read only this far.
 constexpr DWORD kMaxFileBytes = 1024 * 1024;
@@ -156,7 +164,7 @@ bool WriteTally(const Tally& tally) {
 void Count(const char* application, bool allowed) {
   // Nothing may leave a routine the program calls, not even a failed allocation.
   try {
-    const std::lock_guard lock(g_file_lock);
+    const FileLock lock;
     Tally tally = ParseTally(ReadFileBytes(TallyPath()));
     Counts& counts = tally[application != nullptr ? application : ""];
     ++(allowed ? counts.allowed : counts.refused);
@@ -212,7 +220,7 @@ void LARKWATCH_CALL LarkWatchEntry(void) {
   try {
     Tally tally;
     {
-      const std::lock_guard lock(g_file_lock);
+      const FileLock lock;
       tally = ParseTally(ReadFileBytes(TallyPath()));
     }
     MessageBoxW(nullptr, TallyText(tally).c_str(), L"LarkWatch - licznik połączeń",

@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "common/clock.h"
 #include "common/text.h"
 #include "common/win/program_path.h"
-#include "common/win/system_clock.h"
 #include "common/win/wide.h"
-#include "config/win/win_registry.h"
-#include "net/file_answer_spool.h"
-#include "net/win/bcrypt_signature.h"
-#include "net/win/winsock_transport.h"
+#include "net/win/online_ports.h"
 
 namespace lw {
 namespace {
@@ -91,17 +86,11 @@ void WinProgramStarter::StartMinimised(const std::filesystem::path& program) {
 
 UpdateRun::Outcome RunUpdateCheck(Notifier& notifier, const MessageTable& messages,
                                   std::function<bool()> stop) {
-  WinsockTransport transport(stop);
-  FileAnswerSpool spool;
-  SystemClock clock;
-  WinRegistry registry;
-  BcryptSignatureCheck signature(BuiltInUpdateKey());
+  WinOnlinePorts ports(stop);
   WinProgramStarter starter;
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::current_path(error);
-  UpdateRun run(
-      UpdatePorts{transport, spool, clock, registry, notifier, messages, signature, starter},
-      ProgramIdentity(OwnProgramPath()), error ? std::filesystem::path() : folder, std::move(stop));
+  UpdateRun run(UpdatePorts{ports.transport, ports.spool, ports.clock, ports.registry, notifier,
+                            messages, ports.signature, starter},
+                ProgramIdentity(OwnProgramPath()), CurrentFolder(), std::move(stop));
   if (std::optional<ServiceAddress> service = ServiceSetting()) run.SetService(*service);
   return run.Execute();
 }

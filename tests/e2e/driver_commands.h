@@ -12,6 +12,7 @@ int ClickCommand(int argc, wchar_t** argv, int first);
 int KeyCommand(int argc, wchar_t** argv, int first);
 int CloseCommand(int argc, wchar_t** argv, int first);
 int MenuCommandCommand(int argc, wchar_t** argv, int first);
+int CountCommand(int argc, wchar_t** argv, int first);
 int CaptureCommand(int argc, wchar_t** argv, int first);
 int PipeSendCommand(int argc, wchar_t** argv, int first);
 int PipeFloodCommand(int argc, wchar_t** argv, int first);

@@ -236,4 +236,28 @@ int MenuCommandCommand(int argc, wchar_t** argv, int first) {
   return kExitOk;
 }
 
+// The items of the window's list and tree views, by asking them (their counts cross processes
+// as plain numbers).
+int CountCommand(int argc, wchar_t** argv, int first) {
+  std::optional<Args> args = ParseArgs(argc, argv, first, {L"--timeout"}, {L"--visible"});
+  if (!args || !Positional(*args, 1, 2, "count CLASS [TITLE] [--timeout MS] [--visible]")) {
+    return kExitUsage;
+  }
+  const std::optional<uint64_t> timeout = args->Number(L"--timeout", kDefaultTimeoutMs);
+  if (!timeout) return kExitUsage;
+  HWND window = TargetWindow(*args, static_cast<DWORD>(*timeout));
+  if (!window) return kExitNotFound;
+  for (HWND child : Descendants(window)) {
+    const std::wstring name = ClassOf(child);
+    if (name == L"SysListView32") {
+      const LRESULT items = SendMessageW(child, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0);
+      PrintLine("list=" + std::to_string(items));
+    } else if (name == L"SysTreeView32") {
+      const LRESULT items = SendMessageW(child, 0x1105 /* TVM_GETCOUNT */, 0, 0);
+      PrintLine("tree=" + std::to_string(items));
+    }
+  }
+  return kExitOk;
+}
+
 }  // namespace lw::e2e

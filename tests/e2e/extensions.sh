@@ -9,11 +9,9 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 lw_e2e_setup
 
-LW_SERVER=${LW_SERVER:-$LW_ROOT/build/native/server/lwserver}
 for file in lwtestext.dll lwtestext_noentry.dll; do
   [ -f "$LW_BIN/$file" ] || lw_fail "$LW_BIN/$file is missing"
 done
-[ -x "$LW_SERVER" ] || lw_fail "$LW_SERVER is missing: build the native preset first"
 
 ext="$LW_DIR/extensions"
 mkdir -p "$ext"
@@ -26,17 +24,8 @@ content="$LW_OUT/service"
 mkdir -p "$content/addons/Test"
 cp "$LW_BIN/lwtestext.dll" "$content/addons/Test/lwtestext.dll"
 cp "$LW_BIN/lwtestext_noentry.dll" "$content/addons/Test/lwtestext_noentry.dll"
-"$LW_SERVER" --root "$content" --listen 127.0.0.1:0 --key "$LW_ROOT/tests/keys/update-test-private.pem" \
-  --quiet >"$LW_OUT/lwserver.out" 2>"$LW_OUT/lwserver.log" </dev/null &
-service_pid=$!
-lw_on_exit "kill $service_pid 2>/dev/null || true"
-address=""
-for _ in $(seq 1 100); do
-  address=$(sed -n 's/^lwserver: listening on //p' "$LW_OUT/lwserver.out")
-  [ -z "$address" ] || break
-  sleep 0.1
-done
-[ -n "$address" ] || lw_fail "lwserver did not start: $(cat "$LW_OUT/lwserver.log")"
+lw_service_start "$content" "$LW_TEST_KEY" --quiet
+address=$LARKWATCH_SERVICE
 # regno NAME: the service's checksum of the library, as the unsigned value the registry holds.
 regno() {
   local value

@@ -268,6 +268,57 @@ lw_stop() {
   LW_PID=""
 }
 
+# --- the maker's service -----------------------------------------------------------------------
+
+LW_SERVER=${LW_SERVER:-$LW_ROOT/build/native/server/lwserver}
+LW_SERVICE_PID=""
+LW_TEST_KEY="$LW_ROOT/tests/keys/update-test-private.pem"
+
+# lw_service_start CONTENT KEY [ARGS...]: starts lwserver on a free loopback port with the
+# content folder CONTENT, signing with KEY, and points the online services of the programs
+# started afterwards at it (LARKWATCH_SERVICE). Its access lines go to $LW_OUT/lwserver.log.
+lw_service_start() {
+  local content=$1 key=$2
+  shift 2
+  [ -x "$LW_SERVER" ] || lw_fail "$LW_SERVER is missing: build the native preset first"
+  lw_service_stop
+  : >"$LW_OUT/lwserver.out"
+  "$LW_SERVER" --root "$content" --listen 127.0.0.1:0 --key "$key" "$@" \
+    >"$LW_OUT/lwserver.out" 2>>"$LW_OUT/lwserver.log" </dev/null &
+  LW_SERVICE_PID=$!
+  local line=""
+  for _ in $(seq 1 100); do
+    line=$(grep -m 1 '^lwserver: listening on ' "$LW_OUT/lwserver.out" || true)
+    [ -z "$line" ] || break
+    sleep 0.1
+  done
+  [ -n "$line" ] || lw_fail "lwserver did not start: $(cat "$LW_OUT/lwserver.log")"
+  export LARKWATCH_SERVICE=${line#lwserver: listening on }
+  echo "=== service on $LARKWATCH_SERVICE $*" >>"$LW_OUT/lwserver.log"
+}
+
+lw_service_stop() {
+  [ -n "$LW_SERVICE_PID" ] || return 0
+  kill "$LW_SERVICE_PID" 2>/dev/null || true
+  wait "$LW_SERVICE_PID" 2>/dev/null || true
+  LW_SERVICE_PID=""
+}
+
+# lw_service_log: the service's access lines since its last start.
+lw_service_log() { sed -n '/^=== service on '"$LARKWATCH_SERVICE"'/,$p' "$LW_OUT/lwserver.log"; }
+
+# lw_wait_for DESCRIPTION COMMAND...: waits (20 s at most) until COMMAND succeeds; fails the
+# scenario with DESCRIPTION and the service's last lines otherwise.
+lw_wait_for() {
+  local what=$1
+  shift
+  for _ in $(seq 1 200); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  lw_fail "$what: not within 20 s; the service logged: $(lw_service_log 2>/dev/null | tail -n 5)"
+}
+
 # lw_screenshot NAME: the whole X screen into build/e2e-screenshots/NAME.png.
 lw_screenshot() {
   local file="$LW_SHOTS/$1.png"
@@ -330,6 +381,7 @@ lw_e2e_finish() {
   set +e
   local cleanup
   for cleanup in "${LW_CLEANUPS[@]}"; do eval "$cleanup"; done
+  lw_service_stop
   lw_e2e_stop_wine
   # The background shells end with their programs.
   local pid

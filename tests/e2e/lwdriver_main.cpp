@@ -33,6 +33,8 @@
 //   pipe-send [--name NAME] [--timeout MS] FILE
 //       sends the bytes of FILE as one message to \\.\pipe\NAME (LarkWatch<session id> by
 //       default); prints the 4-byte answer as a decimal integer, or no-answer (exit 1).
+//   count CLASS [TITLE] [--timeout MS] [--visible]
+//       the number of items of each list view (list=N) and tree view (tree=N) in the window.
 //   command CLASS ID [--timeout MS]
 //       posts WM_COMMAND with the command ID to the window, as its menu would.
 //   pipe-bench N [--timeout MS] [--gap-ms MS]
@@ -80,6 +82,7 @@ constexpr Command kCommands[] = {
     {L"key", lw::e2e::KeyCommand},
     {L"close", lw::e2e::CloseCommand},
     {L"command", lw::e2e::MenuCommandCommand},
+    {L"count", lw::e2e::CountCommand},
     {L"capture", lw::e2e::CaptureCommand},
     {L"pipe-send", lw::e2e::PipeSendCommand},
     {L"pipe-flood", lw::e2e::PipeFloodCommand},
@@ -104,7 +107,7 @@ int wmain(int argc, wchar_t** argv) {
   std::fputs(
       "usage: lwdriver.exe COMMAND ...\n"
       "commands: wait-window wait-gone wait-text text click key close capture pipe-send\n"
-      "          pipe-flood pipe-short pipe-parallel pipe-bench session-id command (see "
+      "          pipe-flood pipe-short pipe-parallel pipe-bench session-id command count (see "
       "lwdriver_main.cpp)\n",
       stderr);
   return lw::e2e::kExitUsage;

@@ -9,10 +9,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 lw_e2e_setup
 
-LW_SERVER=${LW_SERVER:-$LW_ROOT/build/native/server/lwserver}
-[ -x "$LW_SERVER" ] || lw_fail "$LW_SERVER is missing: build the native preset first"
 [ -f "$LW_BIN/lwinstaller.exe" ] || lw_fail "$LW_BIN/lwinstaller.exe is missing"
-TEST_KEY="$LW_ROOT/tests/keys/update-test-private.pem"
 OTHER_KEY="$LW_ROOT/tests/keys/other-private.pem"
 
 # The service's content: the test installer with 200000 bytes of ballast behind it (a program
@@ -27,48 +24,6 @@ mkdir -p "$content/update" "$content/dialparams"
 echo 0.2.0 >"$content/update/version.txt"
 printf 'number=0202122\nuser=lark\npassword=watch\n' >"$content/dialparams/default.txt"
 
-SERVICE_PID=""
-# service_start KEY [ARGS...]: starts lwserver on a free loopback port, signing with KEY, and
-# points the program's online services at it (for the programs started after this).
-service_start() {
-  local key=$1
-  shift
-  : >"$LW_OUT/lwserver.out"
-  "$LW_SERVER" --root "$content" --listen 127.0.0.1:0 --key "$key" "$@" \
-    >"$LW_OUT/lwserver.out" 2>>"$LW_OUT/lwserver.log" </dev/null &
-  SERVICE_PID=$!
-  local line=""
-  for _ in $(seq 1 100); do
-    line=$(grep -m 1 '^lwserver: listening on ' "$LW_OUT/lwserver.out" || true)
-    [ -z "$line" ] || break
-    sleep 0.1
-  done
-  [ -n "$line" ] || lw_fail "lwserver did not start: $(cat "$LW_OUT/lwserver.log")"
-  export LARKWATCH_SERVICE=${line#lwserver: listening on }
-  echo "=== service on $LARKWATCH_SERVICE $*" >>"$LW_OUT/lwserver.log"
-}
-service_stop() {
-  [ -n "$SERVICE_PID" ] || return 0
-  kill "$SERVICE_PID" 2>/dev/null || true
-  wait "$SERVICE_PID" 2>/dev/null || true
-  SERVICE_PID=""
-}
-lw_on_exit service_stop
-
-# The service's requests since its last start.
-service_log() { sed -n '/^=== service on '"$LARKWATCH_SERVICE"'/,$p' "$LW_OUT/lwserver.log"; }
-
-# wait_for DESCRIPTION COMMAND...: waits (20 s at most) until COMMAND succeeds.
-wait_for() {
-  local what=$1
-  shift
-  for _ in $(seq 1 200); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  lw_fail "$what: not within 20 s; answer file $(spool_size) bytes; the service logged: $(service_log | tail -n 5)"
-}
-
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 # The largest temporary answer file of the running program (the update copy's prefix).
 spool_size() {
@@ -79,8 +34,8 @@ spool_size() {
   done < <(find "$WINEPREFIX/drive_c/users" -iname 'lwu*.tmp' 2>/dev/null)
   echo "$largest"
 }
-spool_holds() { [ "$(spool_size)" -ge "$1" ]; }
-logged() { service_log | grep -q -- "$1"; }
+part_holds() { [ "$(size_of "$LW_DIR/lwupd.dat")" -ge "$1" ]; }
+logged() { lw_service_log | grep -q -- "$1"; }
 gone() { [ ! -e "$LW_DIR/lwupd.dat" ] && [ ! -e "$LW_DIR/lwupdv.dat" ]; }
 installer_ran() { [ -s "$LW_DIR/installer.txt" ]; }
 # marker_is TEXT: lwupdv.dat holds TEXT (with \0 for a zero byte).
@@ -98,10 +53,10 @@ lw_config --danger '0700*' --set PDAsk=0 >/dev/null || lw_fail "lwconfig failed"
 lw_line add Dom --number 7654321 --area 22 --country 48 >/dev/null || lw_fail "linectl add failed"
 
 lw_step "an accepted connection starts the update check; the download stalls midway"
-service_start "$TEST_KEY" --stall-after 100000
+lw_service_start "$content" "$LW_TEST_KEY" --stall-after 100000
 lw_start
 connect
-wait_for "the dial parameters request" logged 'give=dialparams'
+lw_wait_for "the dial parameters request" logged 'give=dialparams'
 lw_driver wait-text "Jest nowa wersja (0.2.0) LarkWatch" --visible --timeout 15000 >/dev/null ||
   lw_fail "no notice of the new version: $(lw_driver text TInfoForm)"
 lw_screenshot update_notice >/dev/null
@@ -109,7 +64,8 @@ stored=$(lw_reg query 'HKCU\Software\LarkWatch')
 lw_assert_contains "$stored" "LWNo    REG_SZ    0202122"
 lw_assert_contains "$stored" "LWUser    REG_SZ    lark"
 lw_assert_contains "$stored" "LWPass    REG_SZ    watch"
-wait_for "the first 100000 bytes reach the answer file" spool_holds 100000
+# The content goes to lwupd.dat as it arrives.
+lw_wait_for "the first 100000 bytes reach lwupd.dat" part_holds 100000
 
 lw_step "closing the program ends the stalled download and keeps its part and version marker"
 lw_stop
@@ -118,30 +74,30 @@ cmp -s -n 100000 "$LW_DIR/lwupd.dat" "$installer" || lw_fail "the part differs f
 marker_is '0.2.0\0\0\0\0\0' || lw_fail "lwupdv.dat is $(od -An -c "$LW_DIR/lwupdv.dat")"
 [ ! -e "$LW_DIR/installer.txt" ] || lw_fail "the installer ran from a part"
 [ "$(spool_size)" = 0 ] || lw_fail "a temporary answer file is left"
-service_stop
+lw_service_stop
 
 lw_step "the next run resumes at the stored size, checks the whole file and starts it minimised"
-service_start "$TEST_KEY"
+lw_service_start "$content" "$LW_TEST_KEY"
 lw_start
 connect
-wait_for "the installer" installer_ran
-lw_assert_contains "$(service_log)" "resume=100000"
+lw_wait_for "the installer" installer_ran
+lw_assert_contains "$(lw_service_log)" "resume=100000"
 cmp -s "$LW_DIR/lwupd.dat" "$installer" || lw_fail "lwupd.dat is not the whole file"
 lw_assert_contains "$(cat "$LW_DIR/installer.txt")" "ran minimised=1"
 lw_stop
-service_stop
+lw_service_stop
 
 lw_step "a version signed with another key is deleted and not started"
 rm -f "$LW_DIR/installer.txt"
 echo 0.3.0 >"$content/update/version.txt"
-service_start "$OTHER_KEY"
+lw_service_start "$content" "$OTHER_KEY"
 lw_start
 connect
-wait_for "the download of 0.3.0 from the start" logged "resume=0"
-wait_for "the download deleted" gone
+lw_wait_for "the download of 0.3.0 from the start" logged "resume=0"
+lw_wait_for "the download deleted" gone
 [ ! -e "$LW_DIR/installer.txt" ] || lw_fail "an installer signed with another key ran"
 lw_stop
-service_stop
+lw_service_stop
 
 lw_step "a tampered part of the offered version fails the checksum and goes"
 {
@@ -149,12 +105,12 @@ lw_step "a tampered part of the offered version fails the checksum and goes"
   head -c 1000 "$installer" | tail -c +2
 } >"$LW_DIR/lwupd.dat"
 printf '0.3.0\0\0\0\0\0' >"$LW_DIR/lwupdv.dat"
-service_start "$TEST_KEY"
+lw_service_start "$content" "$LW_TEST_KEY"
 lw_start
 connect
-wait_for "the download resumed after the tampered part" logged "resume=1000"
-wait_for "the download deleted" gone
+lw_wait_for "the download resumed after the tampered part" logged "resume=1000"
+lw_wait_for "the download deleted" gone
 [ ! -e "$LW_DIR/installer.txt" ] || lw_fail "an installer with a wrong checksum ran"
 lw_stop
-service_stop
+lw_service_stop
 echo "e2e[$LW_SCENARIO]: passed"

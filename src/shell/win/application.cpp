@@ -18,6 +18,7 @@
 #include "monitor/connection_monitor.h"
 #include "monitor/win/monitor_workers.h"
 #include "monitor/win/ras_events.h"
+#include "net/win/addons_service.h"
 #include "net/win/update_worker.h"
 #include "notify/notifier.h"
 #include "notify/win/info_form.h"
@@ -73,6 +74,7 @@ Application::Application()
                   [this](std::string_view caption) { return ChooseFirstRunEntry(caption); }}) {}
 
 Application::~Application() {
+  addons_.reset();
   StopMonitoring();
   g_timer_target = nullptr;
   // Windows go before the dispatcher that worker threads post to them through.
@@ -107,9 +109,13 @@ void Application::MainFormCreate() {
   // copied in meanwhile goes unnoticed.
   extension_system_ = std::make_unique<WinExtensionSystem>(program_dir_);
   extension_watch_ = std::make_unique<ExtensionFolderWatch>(extension_system_->folder());
-  extensions_ = std::make_unique<ExtensionHost>(*extension_system_, registry_,
-                                                static_cast<ExtensionUi&>(*this), messages_,
-                                                [](std::vector<std::string>) {});
+  extensions_ = std::make_unique<ExtensionHost>(
+      *extension_system_, registry_, static_cast<ExtensionUi&>(*this), messages_,
+      [this](std::vector<std::string> base_names) {
+        if (addons_) {
+          addons_->StartChecksumRefresh(std::move(base_names));
+        }
+      });
   const bool created = hooking_.CreateQueue(
       QueueName(hooking_.QueueNumber()),
       [this](std::span<const uint8_t> message, const DialIntake::AnswerSink& answer) {
@@ -178,8 +184,6 @@ void Application::CreateWindows() {
                              if (questions_) questions_->QuestionClosed();
                            });
                          }});
-  addons_form_.Create(L"TAddonsForm",
-                      texts_.Text("TAddonsForm", "", ControlProperty::WindowCaption));
   CreateOptionsForm();
   if (!already_running_) OptionsFormCreate();
 }
@@ -279,6 +283,17 @@ void Application::OptionsFormCreate() {
       std::make_unique<Policy>(PolicyPorts{settings_, *dialup_, *notifier_, *questions_, clock_,
                                            registry_, messages_, *this, SystemCodec()});
   intake_ = std::make_unique<DialIntake>(decision_lock_, *policy_, *extensions_, *log_);
+  // A checksum stored by an add-on worker reloads the extensions at the next idle moment; the
+  // posted nothing wakes the message loop for it.
+  addons_ = std::make_unique<AddonsService>(
+      *notifier_, messages_, texts_,
+      [this] {
+        extensions_->RequestReload();
+        RunOnMainThread([] {});
+      },
+      [this](bool shown) {
+        if (addons_ && addons_->form()) SetTaskbarButton(addons_->form()->hwnd(), shown);
+      });
   StartMonitoring();
   main_form_.Hide();
   // Connections that exist already are drawn, and evaluated at the first idle moment.
@@ -461,6 +476,7 @@ void Application::MessageLoop() {
       if (about_form_.IsVisible() && IsDialogMessageW(about_form_.hwnd(), &message)) continue;
       if (main_form_.PreTranslate(message)) continue;
       if (options_form_ && options_form_->PreTranslate(message)) continue;
+      if (addons_ && addons_->PreTranslate(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -511,6 +527,9 @@ void Application::MainFormCommand(UINT command) {
       break;
     case kMenuAbout:
       about_form_.ShowAbout();
+      break;
+    case kMenuAddonsScan:
+      if (addons_) addons_->ShowCatalogue();
       break;
     case kMenuHelp:
       MenuHelp();
@@ -587,6 +606,7 @@ void Application::ApplyTextsToWindows() {
   if (question_app_form_) question_app_form_->ApplyTexts();
   if (default_form_) default_form_->ApplyTexts();
   if (options_form_) options_form_->ApplyTexts();
+  if (addons_) addons_->ApplyTexts();
 }
 
 // The help file beside the program, opened by the shell; its errors are not reported.
@@ -618,6 +638,8 @@ void Application::MainFormDestroy() {
   // No request is decided any more: the extensions are told nothing more and can go.
   if (extension_watch_) extension_watch_->Close();
   if (extensions_) extensions_->UnloadExtensions();
+  // The add-on workers' connections are cut short and the workers awaited.
+  if (addons_) addons_->StopAndJoin();
   StopMonitoring();
   SaveShutdownValues();
 }

@@ -27,7 +27,6 @@
 #include "policy/program_state.h"
 #include "shell/win/about_form.h"
 #include "shell/win/main_form.h"
-#include "shell/win/pending_form.h"
 #include "shell/win/win_config_ui.h"
 
 namespace lw {
@@ -36,6 +35,7 @@ class AttemptLog;
 class ConnectionMonitor;
 class RasEvents;
 class WinMonitorWorkers;
+class AddonsService;
 class WinTrayState;
 class InfoForm;
 class Policy;
@@ -135,7 +135,6 @@ class Application final : public ProgramState, private MonitorUi, private Extens
   std::unique_ptr<QuestionAppForm> question_app_form_;
   std::unique_ptr<TInputForm> input_form_;
   std::unique_ptr<QuestionForm> question_form_;
-  PendingForm addons_form_;
   std::unique_ptr<TOptionsForm> options_form_;
   std::unique_ptr<TrayIcon> tray_;
   WinConfigUi config_ui_;
@@ -147,6 +146,7 @@ class Application final : public ProgramState, private MonitorUi, private Extens
   std::unique_ptr<WinExtensionSystem> extension_system_;
   std::unique_ptr<ExtensionFolderWatch> extension_watch_;
   std::unique_ptr<ExtensionHost> extensions_;
+  std::unique_ptr<AddonsService> addons_;
   std::unique_ptr<DialIntake> intake_;
   std::unique_ptr<WinTrayState> tray_state_;
   std::unique_ptr<WinMonitorWorkers> workers_;

@@ -3,8 +3,9 @@
 # the maker's service (lwserver on loopback): those whose stored value matches are loaded with
 # their command and told of every allowed and refused dial and every allowed hang-up, in the
 # order they were loaded; one with a wrong stored value is warned about by name; one without
-# the entry export is loaded but never called; one copied in while the program runs is loaded
-# at once, and a name differing only in case is not loaded twice.
+# the entry export is loaded but never called; one without a stored value is loaded after the
+# run's one checksum refresh; one copied in while the program runs is loaded at once, and a name
+# differing only in case is not loaded twice.
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 lw_e2e_setup
@@ -24,7 +25,12 @@ content="$LW_OUT/service"
 mkdir -p "$content/addons/Test"
 cp "$LW_BIN/lwtestext.dll" "$content/addons/Test/lwtestext.dll"
 cp "$LW_BIN/lwtestext_noentry.dll" "$content/addons/Test/lwtestext_noentry.dll"
-lw_service_start "$content" "$LW_TEST_KEY" --quiet
+# The libraries the program will have, for the checksum refresh.
+for name in lwtestA lwtestB lwtestR lwtestC; do
+  cp "$LW_BIN/lwtestext.dll" "$content/addons/Test/$name.dll"
+done
+cp "$LW_BIN/lwtestext_noentry.dll" "$content/addons/Test/lwtestN.dll"
+lw_service_start "$content" "$LW_TEST_KEY"
 address=$LARKWATCH_SERVICE
 # regno NAME: the service's checksum of the library, as the unsigned value the registry holds.
 regno() {
@@ -59,6 +65,7 @@ cp "$LW_BIN/lwtestext.dll" "$ext/lwtestA.dll"
 cp "$LW_BIN/lwtestext.dll" "$ext/lwtestB.dll"
 cp "$LW_BIN/lwtestext_noentry.dll" "$ext/lwtestN.dll"
 cp "$LW_BIN/lwtestext.dll" "$ext/Fake.dll"
+cp "$LW_BIN/lwtestext.dll" "$ext/lwtestR.dll"
 store lwtestA "$full"
 store lwtestB "$full"
 store lwtestN "$noentry"
@@ -79,20 +86,31 @@ wait_calls "lwtestB runonce"
 lw_assert_not_contains "$(calls)" "Fake"
 lw_assert_not_contains "$(calls)" "lwtestN runonce"
 
+lw_step "the one without a stored value is loaded after the refresh, without a message"
+wait_calls "lwtestR runonce"
+# Loaded by a later scan than the others, once the service's values were stored.
+lw_assert_eq "lwtestA lwtestB lwtestR" "$(calls | sed -n 's/ runonce$//p' | tr '\n' ' ' | sed 's/ $//')" \
+  "the order of loading"
+lw_assert_contains "$(lw_reg query 'HKCU\Software\LarkWatch\Extensions' /v lwtestR)" \
+  "$(printf '0x%x' "$full")"
+lw_assert_contains "$(lw_driver text '#32770' 2>&1 || true)" "not-found"
+
 lw_step "an allowed dial, a refused dial and an allowed hang-up reach them in list order"
 : >"$log"
 lw_dialer dial --number 0202122 --pump >/dev/null || true
-wait_calls "lwtestB connect"
+wait_calls "lwtestR connect"
 lw_dialer dial --number 0700123 --pump >/dev/null || true
-wait_calls "lwtestB illegal"
+wait_calls "lwtestR illegal"
 lw_dialer hangup --handle 7 --pump >/dev/null || true
-wait_calls "lwtestB disconnect"
+wait_calls "lwtestR disconnect"
 expected=$(printf '%s\n' \
   "lwtestA connect 0||0202122|||$LW_WIN_DIR\\dialer.exe" \
   "lwtestB connect 0||0202122|||$LW_WIN_DIR\\dialer.exe" \
+  "lwtestR connect 0||0202122|||$LW_WIN_DIR\\dialer.exe" \
   "lwtestA illegal 0||0700123|||$LW_WIN_DIR\\dialer.exe" \
   "lwtestB illegal 0||0700123|||$LW_WIN_DIR\\dialer.exe" \
-  "lwtestA disconnect" "lwtestB disconnect")
+  "lwtestR illegal 0||0700123|||$LW_WIN_DIR\\dialer.exe" \
+  "lwtestA disconnect" "lwtestB disconnect" "lwtestR disconnect")
 lw_assert_eq "$expected" "$(calls)" "the notifications"
 
 lw_step "a refused hang-up is told to nobody"

@@ -45,6 +45,9 @@ class Registry {
 
 // Where the program keeps its values, and the autorun key.
 inline constexpr std::string_view kSettingsKey = "Software\\LarkWatch\\";
+// The checksums of the extension libraries: one integer per library, named by its base name,
+// stored by the add-on service's workers and compared by the extension loader.
+inline constexpr std::string_view kExtensionsKey = "Software\\LarkWatch\\Extensions\\";
 inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 inline constexpr std::string_view kRunValue = "LarkWatch";
 

@@ -38,9 +38,6 @@ inline constexpr const char* kExtensionIllegalExport = "LarkWatchNotifyIllegal";
 inline constexpr const char* kExtensionConnectExport = "LarkWatchNotifyConnect";
 inline constexpr const char* kExtensionDisconnectExport = "LarkWatchNotifyDisconnect";
 
-// Where the stored checksums are, one integer per library, named by its base name.
-inline constexpr std::string_view kExtensionsKey = "Software\\LarkWatch\\Extensions\\";
-
 // The folder and the system's library loader.
 class ExtensionSystem {
  public:

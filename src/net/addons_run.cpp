@@ -180,8 +180,8 @@ bool AddonsRun::RegisterChecksum(const std::string& name) {
           .value_or("");
   const int32_t checksum =
       RegisteredChecksum(AnswerValue(kAddonsCopy, answer, "regno").value_or(""));
-  if (p_.registry.CreateKey(Hive::CurrentUser, kAddonChecksumKey)) {
-    p_.registry.WriteDword(Hive::CurrentUser, kAddonChecksumKey, name,
+  if (p_.registry.CreateKey(Hive::CurrentUser, kExtensionsKey)) {
+    p_.registry.WriteDword(Hive::CurrentUser, kExtensionsKey, name,
                            static_cast<uint32_t>(checksum));
   }
   if (checksum != 0 && reload_requested_) reload_requested_();

@@ -30,8 +30,6 @@ namespace lw {
 
 // The list of chosen add-ons, in the program's current directory.
 inline constexpr std::string_view kTodoListFile = "todolist.txt";
-// Where the stored checksums of the extension libraries are (one integer per base name).
-inline constexpr std::string_view kAddonChecksumKey = "Software\\LarkWatch\\Extensions\\";
 
 // The notices of an installation: "Pobrałem rozszrzenie (%s)" with the name when an add-on is
 // installed, "Pobieram nowe rozszerzenie programu:\r\n%s" with its description when its

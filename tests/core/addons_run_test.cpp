@@ -203,7 +203,7 @@ class AddonsRunTest : public ::testing::Test {
     return dir.path() / "extensions" / (name + ".dll");
   }
   std::optional<uint32_t> Stored(const std::string& name) const {
-    return registry.GetDword(Hive::CurrentUser, kAddonChecksumKey, name);
+    return registry.GetDword(Hive::CurrentUser, kExtensionsKey, name);
   }
   std::vector<std::string> Gives() const {
     std::vector<std::string> gives;
@@ -482,7 +482,7 @@ TEST_F(AddonsRunTest, TheRefreshStoresEveryChecksumAndAsksForAReloadOfNonZeroOne
 }
 
 TEST_F(AddonsRunTest, ARefreshWithoutAnAnswerStoresZero) {
-  registry.PutDword(Hive::CurrentUser, kAddonChecksumKey, "clock", 196864);
+  registry.PutDword(Hive::CurrentUser, kExtensionsKey, "clock", 196864);
   service.refuse_from = 0;
   AddonsRun run = MakeRun();
   run.RefreshChecksums({"clock"});

@@ -117,7 +117,7 @@ class AddonsServiceTest : public ::testing::Test {
     SetCurrentDirectoryW(previous_folder_.c_str());
     _putenv("LARKWATCH_SERVICE=");
     WinRegistry registry;
-    registry.DeleteValue(Hive::CurrentUser, kAddonChecksumKey, kName);
+    registry.DeleteValue(Hive::CurrentUser, kExtensionsKey, kName);
   }
   // Points the service at the loopback; false in a build that does not honour the setting.
   bool UseService(uint16_t port) {
@@ -149,7 +149,7 @@ TEST_F(AddonsServiceTest, TheRefreshStoresTheServicesChecksumsAndAsksForAReload)
   EXPECT_FALSE(AddonsLanguage().empty());
   EXPECT_EQ(service.bodies()[0], "give=regno&ext=lwaddonsservicetest&language=" + AddonsLanguage());
   WinRegistry registry;
-  const RegValue<uint32_t> stored = registry.ReadDword(Hive::CurrentUser, kAddonChecksumKey, kName);
+  const RegValue<uint32_t> stored = registry.ReadDword(Hive::CurrentUser, kExtensionsKey, kName);
   ASSERT_TRUE(stored.ok());
   EXPECT_EQ(stored.value, static_cast<uint32_t>(-196864));
   EXPECT_EQ(reloads_.load(), 1);

@@ -4,7 +4,7 @@
 # writes exactly the ticked ones and installs them. A download cut short by closing the program
 # is resumed by the next installation; both add-ons end up in "extensions" with their checksums
 # stored, todolist.txt is deleted, and the extension loads at once. An add-on signed with another
-# key is deleted after its download and stays pending.
+# key, and a tampered part of an add-on, are deleted after the download and stay pending.
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 lw_e2e_setup
@@ -100,6 +100,23 @@ lw_wait_for "its part and marker deleted" gone lwtestC
 [ ! -e "$LW_DIR/extensions/lwtestC.dll" ] || lw_fail "an add-on signed with another key was installed"
 lw_assert_eq "lwtestC " "$(todo)" "todolist.txt"
 lw_assert_not_contains "$(lw_service_log)" "give=regno"
+lw_stop
+lw_service_stop
+
+lw_step "a tampered part of the offered version fails the checksum and stays pending"
+mkdir -p "$LW_DIR/tmp"
+{
+  printf 'N'
+  head -c 1000 "$content/addons/lwtestC.dll" | tail -c +2
+} >"$LW_DIR/tmp/lwtestC~upd.dat"
+printf '1.0\0\0\0\0\0\0\0' >"$LW_DIR/tmp/lwtestC~updv.dat"
+lw_service_start "$content" "$LW_TEST_KEY"
+lw_start
+catalogue_download
+lw_wait_for "the download resumed after the tampered part" logged "give=file resume=1000"
+lw_wait_for "its part and marker deleted" gone lwtestC
+[ ! -e "$LW_DIR/extensions/lwtestC.dll" ] || lw_fail "an add-on with a wrong checksum was installed"
+lw_assert_eq "lwtestC " "$(todo)" "todolist.txt"
 lw_stop
 lw_service_stop
 echo "e2e[$LW_SCENARIO]: passed"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_downloads.h"
 #include "fakes/fake_ports.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_service.h"
@@ -18,22 +19,10 @@
 namespace lw {
 namespace {
 
-class RecordingSignature : public SignatureCheck {
- public:
-  bool Verify(const std::filesystem::path& file, std::span<const uint8_t> signature) override {
-    files.push_back(file);
-    signatures.emplace_back(signature.begin(), signature.end());
-    return valid;
-  }
-  bool valid = true;
-  std::vector<std::filesystem::path> files;
-  std::vector<std::string> signatures;
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::ReadFile;
+using test::RecordingSignature;
+using test::WriteFile;
+using test::Xor;
 
 // Keeps what it was asked to start, as it was at that moment.
 class RecordingStarter : public ProgramStarter {
@@ -45,12 +34,6 @@ class RecordingStarter : public ProgramStarter {
   std::vector<std::filesystem::path> started;
   std::vector<std::string> started_bytes;
 };
-
-int Xor(const std::string& bytes) {
-  unsigned char sum = 0;
-  for (char c : bytes) sum ^= static_cast<unsigned char>(c);
-  return sum;
-}
 
 const std::string kSignatureHex = std::string(64, 'a') + std::string(64, '0');
 

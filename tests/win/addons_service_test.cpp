@@ -23,86 +23,11 @@
 #include "fakes/temp_dir.h"
 #include "net/win/update_worker.h"
 #include "shell/win/main_thread.h"
+#include "support/loopback_service.h"
 #include "support/message_pump.h"
 
 namespace lw {
 namespace {
-
-// Answers every connection with one chunk made from the request's form body, until it goes.
-class LoopbackCatalogue {
- public:
-  explicit LoopbackCatalogue(std::function<std::string(const std::string& body)> respond)
-      : respond_(std::move(respond)) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 8);
-    int length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~LoopbackCatalogue() {
-    closesocket(listener_);  // ends the accept
-    thread_.join();
-    WSACleanup();
-  }
-
-  uint16_t port() const { return port_; }
-  std::vector<std::string> bodies() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bodies_;
-  }
-
- private:
-  void Serve() {
-    for (;;) {
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) return;
-      std::string request;
-      char block[4096];
-      std::size_t header_end = std::string::npos;
-      std::size_t body_length = 0;
-      for (;;) {
-        header_end = request.find("\r\n\r\n");
-        if (header_end != std::string::npos) {
-          const std::size_t at = request.find("Content-Length: ");
-          body_length = at == std::string::npos ? 0 : std::stoul(request.substr(at + 16));
-          if (request.size() >= header_end + 4 + body_length) break;
-        }
-        const int count = recv(client, block, sizeof block, 0);
-        if (count <= 0) break;
-        request.append(block, count);
-      }
-      const std::string body =
-          header_end == std::string::npos ? "" : request.substr(header_end + 4, body_length);
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        bodies_.push_back(body);
-      }
-      const std::string content = respond_(body);
-      char size[16];
-      std::snprintf(size, sizeof size, "%zx", content.size());
-      const std::string answer =
-          std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n") + size + "\r\n" +
-          content + "\r\n0\r\n\r\n";
-      send(client, answer.data(), static_cast<int>(answer.size()), 0);
-      shutdown(client, SD_SEND);
-      closesocket(client);
-    }
-  }
-
-  std::function<std::string(const std::string&)> respond_;
-  SOCKET listener_ = INVALID_SOCKET;
-  uint16_t port_ = 0;
-  std::thread thread_;
-  mutable std::mutex mutex_;
-  std::vector<std::string> bodies_;
-};
 
 class AddonsServiceTest : public ::testing::Test {
  protected:
@@ -136,7 +61,7 @@ class AddonsServiceTest : public ::testing::Test {
 };
 
 TEST_F(AddonsServiceTest, TheRefreshStoresTheServicesChecksumsAndAsksForAReload) {
-  LoopbackCatalogue service([](const std::string& body) {
+  test::LoopbackService service([](const std::string& body) -> std::optional<std::string> {
     return body.find("ext=lwaddonsservicetest") != std::string::npos ? "regno=-196864" : "";
   });
   if (!UseService(service.port())) GTEST_SKIP() << "a build without the service setting";
@@ -158,7 +83,7 @@ TEST_F(AddonsServiceTest, TheRefreshStoresTheServicesChecksumsAndAsksForAReload)
 }
 
 TEST_F(AddonsServiceTest, ABrowseRunsOnAWorkerAndFillsTheWindow) {
-  LoopbackCatalogue service([](const std::string& body) -> std::string {
+  test::LoopbackService service([](const std::string& body) -> std::optional<std::string> {
     if (body.find("give=ext_list&path=LarkWatch&") == 0) {
       return "folders=Gry\nSieć&items=Zegar|clock";
     }

@@ -18,89 +18,15 @@
 #include "net/win/bcrypt_signature.h"
 #include "net/win/update_worker.h"
 #include "net/win/winsock_transport.h"
+#include "support/loopback_service.h"
 #include "support/program_run.h"
 
 namespace lw {
 namespace {
 
-// A service on loopback for one connection: it reads the request (the header and the body the
-// header declares), sends what respond returns, and closes; or, when told to stay silent, keeps
-// the connection open without a word until it goes.
-class LoopbackService {
- public:
-  LoopbackService() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 4);
-    int length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    quit_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  }
-  ~LoopbackService() {
-    SetEvent(quit_);
-    if (thread_.joinable()) thread_.join();
-    closesocket(listener_);
-    CloseHandle(quit_);
-    WSACleanup();
-  }
-
-  uint16_t port() const { return port_; }
-  // The request as it arrived.
-  std::string request() const { return request_; }
-
-  void Serve(std::function<std::string(const std::string&)> respond, bool silent = false) {
-    thread_ = std::thread([this, respond = std::move(respond), silent] {
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) return;
-      std::string request;
-      char block[4096];
-      for (;;) {
-        const std::size_t header_end = request.find("\r\n\r\n");
-        if (header_end != std::string::npos) {
-          const std::size_t length_at = request.find("Content-Length: ");
-          const std::size_t body =
-              length_at == std::string::npos ? 0 : std::stoul(request.substr(length_at + 16));
-          if (request.size() >= header_end + 4 + body) break;
-        }
-        const int count = recv(client, block, sizeof block, 0);
-        if (count <= 0) break;
-        request.append(block, count);
-      }
-      request_ = request;
-      if (silent) {
-        WaitForSingleObject(quit_, 30000);
-      } else {
-        const std::string answer = respond(request);
-        send(client, answer.data(), static_cast<int>(answer.size()), 0);
-      }
-      closesocket(client);
-    });
-  }
-
- private:
-  SOCKET listener_ = INVALID_SOCKET;
-  uint16_t port_ = 0;
-  HANDLE quit_ = nullptr;
-  std::thread thread_;
-  std::string request_;
-};
-
-std::string Chunked(const std::string& content) {
-  char size[16];
-  snprintf(size, sizeof size, "%zx", content.size());
-  return "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n" +
-         std::string(size) + "\r\n" + content + "\r\n0\r\n\r\n";
-}
-
 TEST(WinsockTransport, CarriesAWholeExchangeWithAServiceOnLoopback) {
-  LoopbackService service;
-  service.Serve([](const std::string&) { return Chunked("ver=old&crc=17&new=0.2.0"); });
+  test::LoopbackService service(
+      [](const std::string&) -> std::optional<std::string> { return "ver=old&crc=17&new=0.2.0"; });
   test::TempDir temp;
   WinsockTransport transport;
   FileAnswerSpool spool(temp.path());
@@ -109,7 +35,8 @@ TEST(WinsockTransport, CarriesAWholeExchangeWithAServiceOnLoopback) {
   client.SetService({"127.0.0.1", service.port()});
   const std::optional<std::string> text = client.Exchange(kUpdatePath, "give=info&ver=0.1.0");
   EXPECT_EQ(text, "ver=old&crc=17&new=0.2.0");
-  const std::string request = service.request();
+  ASSERT_EQ(service.requests().size(), 1u);
+  const std::string request = service.requests()[0];
   EXPECT_EQ(request.substr(0, 28), "POST /lwupd.php HTTP/1.1\r\nAc");
   EXPECT_NE(request.find("\r\nHost: 127.0.0.1\r\nContent-Length: 19\r\nConnection: Close\r\n\r\n"
                          "give=info&ver=0.1.0"),
@@ -118,8 +45,8 @@ TEST(WinsockTransport, CarriesAWholeExchangeWithAServiceOnLoopback) {
 }
 
 TEST(WinsockTransport, NamesAreResolvedAndARefusedConnectionFailsAtOnce) {
-  LoopbackService service;
-  service.Serve([](const std::string&) { return Chunked("a=1"); });
+  test::LoopbackService service(
+      [](const std::string&) -> std::optional<std::string> { return "a=1"; });
   WinsockTransport transport;
   ASSERT_TRUE(transport.Connect("localhost", service.port(), 5000));
   transport.Send("POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n");
@@ -145,8 +72,9 @@ TEST(WinsockTransport, NamesAreResolvedAndARefusedConnectionFailsAtOnce) {
 }
 
 TEST(WinsockTransport, AStopRequestEndsTheWaitForASilentService) {
-  LoopbackService service;
-  service.Serve(nullptr, /*silent=*/true);
+  // A service that takes the request and never says a word.
+  test::LoopbackService service(
+      [](const std::string&) -> std::optional<std::string> { return std::nullopt; });
   test::TempDir temp;
   WinsockTransport transport;
   FileAnswerSpool spool(temp.path());

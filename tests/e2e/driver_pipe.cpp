@@ -42,6 +42,9 @@ class Pipe {
 enum class Io { Done, MoreData, TimedOut, Failed };
 
 // Waits for an overlapped read or write started with `started` as its immediate result.
+// How long a cancelled operation is given to end.
+constexpr DWORD kCancelWaitMs = 5000;
+
 Io Await(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, const Deadline& deadline,
          DWORD& transferred, DWORD& error) {
   if (!started) {
@@ -50,7 +53,14 @@ Io Await(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, const Deadline& dead
   }
   if (WaitForSingleObject(overlapped.hEvent, deadline.RemainingMs()) != WAIT_OBJECT_0) {
     CancelIoEx(pipe, &overlapped);
-    GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
+    // The cancelled operation must end before its OVERLAPPED goes; the wait for it is bounded
+    // too, so that the driver ends with a clear failure rather than hang its caller.
+    if (WaitForSingleObject(overlapped.hEvent, kCancelWaitMs) != WAIT_OBJECT_0) {
+      PrintError("a cancelled pipe operation did not end within " + std::to_string(kCancelWaitMs) +
+                 " ms");
+      ExitProcess(kExitFailed);
+    }
+    GetOverlappedResult(pipe, &overlapped, &transferred, FALSE);
     error = WAIT_TIMEOUT;
     return Io::TimedOut;
   }

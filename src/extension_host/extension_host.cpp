@@ -40,7 +40,9 @@ ExtensionHost::~ExtensionHost() { UnloadExtensions(); }
 
 void* ExtensionHost::Lookup(void* library, const char* name) {
   if (void* routine = system_.Export(library, name)) return routine;
-  return system_.Export(library, ("_" + std::string(name)).c_str());
+  std::string underscored = "_";
+  underscored += name;
+  return system_.Export(library, underscored.c_str());
 }
 
 bool ExtensionHost::IsLoaded(const std::string& file_name) const {

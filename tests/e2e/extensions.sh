@@ -5,12 +5,12 @@
 # order they were loaded; one with a wrong stored value is warned about by name; one without
 # the entry export is loaded but never called; one without a stored value is loaded after the
 # run's one checksum refresh; one copied in while the program runs is loaded at once, and a name
-# differing only in case is not loaded twice.
+# differing only in case is not loaded twice. The SDK's dial tally counts the dials it is told of.
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 lw_e2e_setup
 
-for file in lwtestext.dll lwtestext_noentry.dll; do
+for file in lwtestext.dll lwtestext_noentry.dll LarkTally.dll; do
   [ -f "$LW_BIN/$file" ] || lw_fail "$LW_BIN/$file is missing"
 done
 
@@ -40,6 +40,8 @@ regno() {
   [ -n "$value" ] || lw_fail "no regno for $1"
   echo $(((value + 4294967296) % 4294967296))
 }
+cp "$LW_BIN/LarkTally.dll" "$content/addons/Test/LarkTally.dll"
+tally=$(regno LarkTally)
 full=$(regno lwtestext)
 noentry=$(regno lwtestext_noentry)
 [ "$full" != 0 ] || lw_fail "the checksum of lwtestext.dll is 0"
@@ -66,10 +68,13 @@ cp "$LW_BIN/lwtestext.dll" "$ext/lwtestB.dll"
 cp "$LW_BIN/lwtestext_noentry.dll" "$ext/lwtestN.dll"
 cp "$LW_BIN/lwtestext.dll" "$ext/Fake.dll"
 cp "$LW_BIN/lwtestext.dll" "$ext/lwtestR.dll"
+# The SDK's sample, the dial tally, among them.
+cp "$LW_BIN/LarkTally.dll" "$ext/LarkTally.dll"
 store lwtestA "$full"
 store lwtestB "$full"
 store lwtestN "$noentry"
 store Fake 12345
+store LarkTally "$tally"
 
 lw_step "a library with a wrong stored value is warned about by name and not loaded"
 lw_start_background
@@ -113,15 +118,24 @@ expected=$(printf '%s\n' \
   "lwtestA disconnect" "lwtestB disconnect" "lwtestR disconnect")
 lw_assert_eq "$expected" "$(calls)" "the notifications"
 
+# The dial tally counted the allowed and the refused dial of dialer.exe.
+lw_assert_eq "1 1 $LW_WIN_DIR\\dialer.exe" "$(tr -d '\r' <"$ext/LarkTally.txt")" "LarkTally.txt"
+
 lw_step "a refused hang-up is told to nobody"
 out=$(lw_exec hangup.exe hangup --handle 7 --pump || true)
 lw_assert_contains "$out" "RasHangUpA=631"
 lw_assert_eq "$expected" "$(calls)" "the notifications after a refused hang-up"
 
-lw_step "each command of the Dodatki menu runs its extension's entry"
+lw_step "each command of the Dodatki menu runs its extension's entry, in the order of loading"
+# The tally came first in the folder: its command shows the tally.
 lw_driver command TMainForm 1200 >/dev/null
-wait_calls "lwtestA entry"
+box=$(lw_wait_window_text "#32770" "dozwolone 1, odrzucone 1") || exit 1
+lw_assert_contains "$box" "$LW_WIN_DIR\\dialer.exe"
+lw_screenshot extension_tally >/dev/null
+lw_driver click "#32770" OK >/dev/null || lw_fail "the tally cannot be closed"
 lw_driver command TMainForm 1201 >/dev/null
+wait_calls "lwtestA entry"
+lw_driver command TMainForm 1202 >/dev/null
 wait_calls "lwtestB entry"
 
 lw_step "a library copied in while the program runs is loaded at once; a name in other case is not"

@@ -40,6 +40,18 @@ std::filesystem::path NamePath(const AnsiCodec& codec, std::string_view name,
 
 }  // namespace
 
+bool IsPlainAddonName(std::string_view name) {
+  if (name.empty() || name.size() > 200 || name.front() == '.') return false;
+  for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return false;
+    if (c == '\\' || c == '/' || c == ':' || c == '&' || c == '=' || c == '|' || c == ' ') {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> TodoNames(std::string_view text) {
   std::vector<std::string> names;
   std::size_t pos = 0;
@@ -168,6 +180,9 @@ CatalogueFolder AddonsRun::Browse(std::string_view path) {
                                                             "&language=" + language_)
                                  .value_or("");
   CatalogueFolder folder = ParseCatalogue(answer);
+  // An item that could not be installed safely is not offered.
+  std::erase_if(folder.items,
+                [](const CatalogueItem& item) { return !IsPlainAddonName(item.name); });
   MarkChosen(folder.items, ReadTodoList(folder_ / kTodoListFile), p_.codec);
   return folder;
 }
@@ -240,6 +255,8 @@ AddonsRun::InstallResult AddonsRun::Install() {
   std::error_code error;
   if (!std::filesystem::is_regular_file(list, error)) return result;
   for (const std::string& name : ReadTodoList(list)) {
+    // A name that is not plain can never be installed: it is dropped without a request.
+    if (!IsPlainAddonName(name)) continue;
     if (std::filesystem::exists(LibraryFile(name), error)) continue;
     // Once the program is closing, what is left stays pending for a later run.
     if (Stopping() || !InstallOne(name)) {
@@ -260,6 +277,7 @@ void AddonsRun::RefreshChecksums(const std::vector<std::string>& base_names) {
   MakeFolders();
   for (const std::string& name : base_names) {
     if (Stopping()) return;
+    if (!IsPlainAddonName(name)) continue;
     RegisterChecksum(name);
   }
 }

@@ -107,6 +107,13 @@ struct AddonsPorts {
   const AnsiCodec& codec;
 };
 
+// An add-on's name becomes file names in "extensions" and "tmp" and a value of the forms sent to
+// the service: only a plain name is taken, so that no name from the catalogue or from a changed
+// todolist.txt can reach outside those folders or change a form. Plain: 1 to 200 bytes, no
+// path separator, drive colon, control character, '&', '=', '|' or blank, and not starting
+// with '.'.
+bool IsPlainAddonName(std::string_view name);
+
 class AddonsRun {
  public:
   // language: English country name of the language of the program's version resource (of the

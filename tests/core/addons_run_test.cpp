@@ -302,6 +302,43 @@ TEST_F(AddonsRunTest, ANameWhoseLibraryExistsIsDroppedWithoutARequest) {
   EXPECT_FALSE(std::filesystem::exists(Todo()));
 }
 
+TEST_F(AddonsRunTest, NamesThatAreNotPlainAreNeitherOfferedNorInstalledNorAskedFor) {
+  // A catalogue or a changed todolist.txt could name files outside "extensions" and "tmp", or
+  // change the forms sent.
+  listings["LarkWatch"] = "folders=&items=Zły|..\\..\\evil\nAbs|C:\\x\nDobry|good\nUkryty|.hidden";
+  AddonsRun browse = MakeRun();
+  const CatalogueFolder folder = browse.Browse("LarkWatch");
+  EXPECT_EQ(folder.items, (std::vector<CatalogueItem>{{"Dobry", "good", false}}));
+
+  AddLibrary("map", 100, 5);
+  WriteFile(Todo(), "..\\..\\evil C:\\x /etc/x a&b map\r\n");
+  service.bodies.clear();
+  AddonsRun run = MakeRun();
+  const AddonsRun::InstallResult result = run.Install();
+  EXPECT_EQ(result.installed, std::vector<std::string>{"map"});
+  EXPECT_TRUE(result.pending.empty());
+  EXPECT_EQ(Gives(), (std::vector<std::string>{"info:map", "file:map", "regno:map"}));
+  EXPECT_FALSE(std::filesystem::exists(Todo()));
+
+  service.bodies.clear();
+  run.RefreshChecksums({"..\\x", "map"});
+  EXPECT_EQ(Gives(), std::vector<std::string>{"regno:map"});
+}
+
+TEST(AddonsName, IsPlainOnlyWithoutSeparatorsControlsAndFormCharacters) {
+  for (const char* name : {"clock", "Licznik-2", "a.b",
+                           "\xb3\xf3"
+                           "d\xbc"}) {
+    EXPECT_TRUE(IsPlainAddonName(name)) << name;
+  }
+  for (const char* name :
+       {"", ".", "..", ".x", "a\\b", "a/b", "C:x", "a&b", "a=b", "a|b", "a b", "a\tb", "a\x7f"}) {
+    EXPECT_FALSE(IsPlainAddonName(name)) << name;
+  }
+  EXPECT_TRUE(IsPlainAddonName(std::string(200, 'n')));
+  EXPECT_FALSE(IsPlainAddonName(std::string(201, 'n')));
+}
+
 TEST_F(AddonsRunTest, OneFailureKeepsTheWholeList) {
   AddLibrary("clock", 500, 7);
   libraries["gone"].status = "n";

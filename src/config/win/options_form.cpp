@@ -154,11 +154,7 @@ HWND TOptionsForm::Add(std::string_view name, const wchar_t* window_class, DWORD
 
 bool TOptionsForm::Create() {
   if (window_) return true;
-  static const bool initialised = [] {
-    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
-    return InitCommonControlsEx(&classes) != FALSE;
-  }();
-  (void)initialised;
+  ui::InitCommonControlsOnce();
   ui::RegisterFormClass(kClassName, ui::FormProc<TOptionsForm>, 0,
                         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
   CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClassName, L"",

@@ -47,11 +47,7 @@ AddonsForm::~AddonsForm() {
 
 bool AddonsForm::Create() {
   if (window_) return true;
-  static const bool initialised = [] {
-    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
-    return InitCommonControlsEx(&classes) != FALSE;
-  }();
-  (void)initialised;
+  ui::InitCommonControlsOnce();
   ui::RegisterFormClass(kClassName, ui::FormProc<AddonsForm>, 0,
                         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
   CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kClassName, L"",

@@ -132,12 +132,17 @@ TOOLINFOW ToolOf(HWND control) {
 
 }  // namespace
 
-HWND CreateTooltips() {
+void InitCommonControlsOnce() {
+  // The Windows 95 classes take in the tab control too.
   static const bool initialised = [] {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     return InitCommonControlsEx(&controls) != FALSE;
   }();
   (void)initialised;
+}
+
+HWND CreateTooltips() {
+  InitCommonControlsOnce();
   HWND tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,

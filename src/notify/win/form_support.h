@@ -46,6 +46,10 @@ SIZE SizeForClient(HWND window, int client_width, int client_height);
 // The screen the program calls the desktop: the primary display in pixels.
 SIZE DesktopSize();
 
+// Registers the common controls' window classes (tree, list, tabs, tooltips...) once per
+// process.
+void InitCommonControlsOnce();
+
 // Hints shown under the mouse: one tooltip window per form, one tool per control. The texts are
 // UTF-8; setting a control's hint again replaces it. The tooltip window has no owner (Wine
 // keeps an owner that has a topmost popup from being put on top itself), so the form destroys

@@ -69,12 +69,10 @@ void ExtensionHost::LoadExtensions() {
     // A name that does not fit the program's texts is never loaded.
     if (file_name.size() > kMaxName || file_name.size() < 4 || IsLoaded(file_name)) continue;
     const std::string base_name = BaseName(file_name);
-    uint32_t stored = 0;
-    if (registry_.KeyExists(Hive::CurrentUser, kExtensionsKey)) {
-      const RegValue<uint32_t> value =
-          registry_.ReadDword(Hive::CurrentUser, kExtensionsKey, base_name);
-      if (value.ok()) stored = value.value;
-    }
+    // A missing key or value, or one of another type, counts as 0.
+    const RegValue<uint32_t> value =
+        registry_.ReadDword(Hive::CurrentUser, kExtensionsKey, base_name);
+    const uint32_t stored = value.ok() ? value.value : 0;
     const std::string full_path = system_.FullPath(file_name);
     if (stored != system_.Checksum(full_path)) {
       check_failed_ = true;

@@ -140,7 +140,7 @@ struct Library {
   bool wrong_crc = false;
 };
 
-class AddonsRunTest : public ::testing::Test {
+class AddonsRunTest : public ::testing::Test, protected test::OnlineRig {
  protected:
   AddonsRunTest() {
     service.handler = [this](const std::string& body) { return Serve(body); };
@@ -204,19 +204,8 @@ class AddonsRunTest : public ::testing::Test {
 
   std::map<std::string, std::string> listings;
   std::map<std::string, Library> libraries;
-  std::size_t arrive = std::string::npos;
-  bool stop = false;
   int reloads = 0;
 
-  test::TempDir dir;
-  test::TempDir temp;
-  test::FakeClock clock;
-  test::FakeService service{clock};
-  FileAnswerSpool spool{temp.path()};
-  test::FakeRegistry registry;
-  test::RecordingNotifier notifier;
-  MessageTable messages;
-  RecordingSignature signature;
   Cp1250Codec codec;
 };
 

@@ -38,7 +38,7 @@ class RecordingStarter : public ProgramStarter {
 const std::string kSignatureHex = std::string(64, 'a') + std::string(64, '0');
 
 // A service offering version 0.2.0 of an installer of 200000 bytes, with dial parameters.
-class UpdateRunTest : public ::testing::Test {
+class UpdateRunTest : public ::testing::Test, protected test::OnlineRig {
  protected:
   UpdateRunTest() {
     installer.resize(200000);
@@ -73,18 +73,7 @@ class UpdateRunTest : public ::testing::Test {
   std::string installer;
   std::string dial_params = "number=0202122&user=lark&password=watch";
   std::string info;
-  std::size_t arrive = std::string::npos;
-  bool stop = false;
 
-  test::TempDir dir;
-  test::TempDir temp;
-  test::FakeClock clock;
-  test::FakeService service{clock};
-  FileAnswerSpool spool{temp.path()};
-  test::FakeRegistry registry;
-  test::RecordingNotifier notifier;
-  MessageTable messages;
-  RecordingSignature signature;
   RecordingStarter starter;
 
   void Offer(const std::string& version = "0.2.0") {

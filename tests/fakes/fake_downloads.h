@@ -10,6 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "config/messages.h"
+#include "fakes/fake_ports.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_service.h"
+#include "fakes/temp_dir.h"
+#include "net/file_answer_spool.h"
 #include "net/update_run.h"
 
 namespace lw::test {
@@ -35,6 +41,25 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& byte
   std::ofstream out(path, std::ios::binary);
   out << bytes;
 }
+
+// The world of an update or add-on run: its folder, the folder of its answer files, the
+// service played in memory, and the ports the run reports to.
+struct OnlineRig {
+  // What arrives of a file's content before the service falls silent; all by default.
+  std::size_t arrive = std::string::npos;
+  // The program is closing.
+  bool stop = false;
+
+  TempDir dir;
+  TempDir temp;
+  FakeClock clock;
+  FakeService service{clock};
+  FileAnswerSpool spool{temp.path()};
+  FakeRegistry registry;
+  RecordingNotifier notifier;
+  MessageTable messages;
+  RecordingSignature signature;
+};
 
 // The exclusive or of all the bytes.
 inline int Xor(const std::string& bytes) {

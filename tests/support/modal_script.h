@@ -55,6 +55,12 @@ class Script {
   Script& operator=(const Script&) = delete;
   std::size_t done() const { return next_; }
 
+  // Called by a step: the same step runs again at the next tick instead of the next one. A step
+  // that keeps asking is bounded like the wait after the last step.
+  static void RunAgain() {
+    if (current != nullptr) current->again_ = true;
+  }
+
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     Script* script = current;
@@ -65,6 +71,16 @@ class Script {
       script->running_ = true;
       script->steps_[script->next_++]();
       script->running_ = false;
+      if (script->again_) {
+        script->again_ = false;
+        --script->next_;
+        if (++script->overtime_ == 60) {
+          ADD_FAILURE() << script->what_ << ": step " << script->next_ + 1 << " still waits";
+          PostMessageW(script->form_, WM_CLOSE, 0, 0);
+        }
+      } else {
+        script->overtime_ = 0;
+      }
     } else if (++script->overtime_ == 60) {
       ADD_FAILURE() << script->what_ << " still waits after the last step";
       PostMessageW(script->form_, WM_CLOSE, 0, 0);
@@ -78,8 +94,17 @@ class Script {
   std::size_t next_ = 0;
   int overtime_ = 0;
   bool running_ = false;
+  bool again_ = false;
   UINT_PTR timer_ = 0;
 };
+
+// A step that waits, a tick at a time, until the condition holds. It puts nothing in the queue,
+// so a loop that acts when its queue is empty gets the chance meanwhile.
+inline std::function<void()> Await(std::function<bool()> condition) {
+  return [condition = std::move(condition)] {
+    if (!condition()) Script::RunAgain();
+  };
+}
 
 // A fixture for a modal window: its owner, and how often the window showed and hid its taskbar
 // button and ran the idle processing.

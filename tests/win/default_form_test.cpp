@@ -146,8 +146,8 @@ TEST_F(DefaultFormTest, ShowsTheFirstEntryWithItsTextsAndStepsRoundFromEitherEnd
          EXPECT_EQ(Text(form.cur_conn_text()), "2/3");
          EXPECT_EQ(Text(form.book_entry()), "Praca");
          EXPECT_EQ(Text(form.phone_no()), "0202122   (brak kodu kraju i strefy)");
-         PostKey(form.button_ok(), VK_ESCAPE);
-       }});
+       },
+       test::Await([&] { return idles_ > 0; }), [&] { PostKey(form.button_ok(), VK_ESCAPE); }});
   EXPECT_FALSE(chosen.chosen);
   EXPECT_FALSE(form.IsVisible());
   EXPECT_TRUE(IsWindowEnabled(owner_));

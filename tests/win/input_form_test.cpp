@@ -73,6 +73,7 @@ TEST_F(InputFormTest, AnEmptyValueCannotBeConfirmed) {
                              SendMessageW(form.value(), WM_CHAR, VK_BACK, 1);
                              EXPECT_FALSE(IsWindowEnabled(form.button_ok()));
                            },
+                           test::Await([&] { return idles_ > 0; }),
                            [&] {
                              EXPECT_TRUE(form.IsVisible());
                              PostMessageW(form.button_cancel(), BM_CLICK, 0, 0);

@@ -113,7 +113,7 @@ TEST_F(LoginFormTest, ShowsTheGivenFieldsAndTheTextsOfTheMoment) {
          EXPECT_EQ(window.top, (desktop.cy - (window.bottom - window.top)) / 2);
          SnapWindow(form.hwnd(), "login_pl");
        },
-       [&] { PostKey(form.user_edit(), VK_ESCAPE); }});
+       test::Await([&] { return idles_ > 0; }), [&] { PostKey(form.user_edit(), VK_ESCAPE); }});
   EXPECT_FALSE(confirmed);
   EXPECT_FALSE(form.IsVisible());
   EXPECT_TRUE(IsWindowEnabled(owner_));

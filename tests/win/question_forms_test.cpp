@@ -363,7 +363,8 @@ struct ModalWatch {
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (!form->Visible()) return;
     if (!IsWindowEnabled(owner)) owner_disabled = true;
-    if (!form->input_guarded() && !clicked) {
+    // The click waits for an idle moment too, so that one is seen whatever the load.
+    if (!form->input_guarded() && !clicked && GetWindowLongPtrW(owner, GWLP_USERDATA) > 0) {
       clicked = true;
       PostMessageW(form->button_yes(), BM_CLICK, 0, 0);
     }

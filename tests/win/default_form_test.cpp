@@ -21,6 +21,7 @@
 #include "fakes/temp_dir.h"
 #include "notify/win/form_support.h"
 #include "support/modal_script.h"
+#include "support/own_window.h"
 #include "support/program_run.h"
 #include "support/window_snapshot.h"
 
@@ -280,7 +281,7 @@ TEST_F(DefaultFormTest, TheServicesDialogsCreateAndEditTheEntryShown) {
   // The dialog's fields: name, country code, area code, number.
   constexpr int kNameField = 101;
   constexpr int kNumberField = 104;
-  auto dialog = [] { return FindWindowW(L"LineSimEntryDialog", nullptr); };
+  auto dialog = [] { return test::FindOwnWindow(L"LineSimEntryDialog"); };
   const std::size_t steps = 6;
   Script script(chooser.hwnd(),
                 {[&] { PostKey(chooser.button_cancel(), VK_INSERT, true); },

@@ -20,6 +20,7 @@
 
 #include "fakes/temp_dir.h"
 #include "larkwatch_extension.h"
+#include "support/own_window.h"
 #include "support/program_run.h"
 
 namespace lw {
@@ -210,7 +211,7 @@ class MessageBoxWatcher {
   void Watch() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-      const HWND box = FindWindowW(L"#32770", caption_.c_str());
+      const HWND box = test::FindOwnWindow(L"#32770", caption_.c_str());
       if (box != nullptr && IsWindowVisible(box)) {
         EnumChildWindows(box, &Child, reinterpret_cast<LPARAM>(&text_));
         found_ = true;

@@ -10,6 +10,7 @@
 #include "common/win/wide.h"
 #include "notify/win/main_images.h"
 #include "notify/win/tray_icon.h"
+#include "support/own_window.h"
 
 namespace lw {
 namespace {
@@ -31,7 +32,7 @@ TEST(TrayTip, CutToSixtyThreeUnitsWithoutSplittingAPair) {
 bool menu_seen = false;
 
 void CALLBACK EndTheMenu(HWND, UINT, UINT_PTR, DWORD) {
-  menu_seen = FindWindowW(L"#32768", nullptr) != nullptr;
+  menu_seen = test::FindOwnWindow(L"#32768") != nullptr;
   EndMenu();
 }
 

@@ -96,14 +96,7 @@ int32_t RegisteredChecksum(std::string_view value);
 
 // ---- the runs ----
 
-struct AddonsPorts {
-  Transport& transport;
-  AnswerSpool& spool;
-  Clock& clock;
-  Registry& registry;
-  Notifier& notifier;
-  const MessageTable& messages;
-  SignatureCheck& signature;
+struct AddonsPorts : OnlinePorts {
   const AnsiCodec& codec;
 };
 

@@ -25,15 +25,6 @@
 
 namespace lw {
 
-// Checks a downloaded installer against the built-in public key.
-class SignatureCheck {
- public:
-  virtual ~SignatureCheck() = default;
-  // True when signature (r and s, 32 bytes each, big-endian) signs the SHA-256 of the file's
-  // bytes. False for anything else, an unreadable file included.
-  virtual bool Verify(const std::filesystem::path& file, std::span<const uint8_t> signature) = 0;
-};
-
 // Starts a program with its window shown minimised; the result is not looked at.
 class ProgramStarter {
  public:
@@ -41,14 +32,7 @@ class ProgramStarter {
   virtual void StartMinimised(const std::filesystem::path& program) = 0;
 };
 
-struct UpdatePorts {
-  Transport& transport;
-  AnswerSpool& spool;
-  Clock& clock;
-  Registry& registry;
-  Notifier& notifier;
-  const MessageTable& messages;
-  SignatureCheck& signature;
+struct UpdatePorts : OnlinePorts {
   ProgramStarter& starter;
 };
 

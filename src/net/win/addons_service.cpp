@@ -33,9 +33,8 @@ void AddonsService::RunWorker(std::function<void(AddonsRun&)> work) {
   threads_.Run([this, work = std::move(work)] {
     std::function<bool()> stop = [this] { return threads_.stopping(); };
     WinOnlinePorts ports(stop);
-    AddonsRun run(AddonsPorts{ports.transport, ports.spool, ports.clock, ports.registry, notifier_,
-                              messages_, ports.signature, SystemCodec()},
-                  AddonsLanguage(), CurrentFolder(), stop, reload_requested_);
+    AddonsRun run(AddonsPorts{ports.Bind(notifier_, messages_), SystemCodec()}, AddonsLanguage(),
+                  CurrentFolder(), stop, reload_requested_);
     if (std::optional<ServiceAddress> service = ServiceSetting()) run.SetService(*service);
     work(run);
   });

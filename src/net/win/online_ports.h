@@ -9,6 +9,7 @@
 
 #include "common/win/system_clock.h"
 #include "config/win/win_registry.h"
+#include "net/download.h"
 #include "net/file_answer_spool.h"
 #include "net/win/bcrypt_signature.h"
 #include "net/win/winsock_transport.h"
@@ -19,6 +20,11 @@ struct WinOnlinePorts {
   // stop: the program is closing; it cuts a connection attempt short.
   explicit WinOnlinePorts(std::function<bool()> stop)
       : transport(std::move(stop)), signature(BuiltInUpdateKey()) {}
+
+  // The ports of a run that shows its notices through notifier with texts from messages.
+  OnlinePorts Bind(Notifier& notifier, const MessageTable& messages) {
+    return {transport, spool, clock, registry, notifier, messages, signature};
+  }
 
   WinsockTransport transport;
   FileAnswerSpool spool;

@@ -88,8 +88,7 @@ UpdateRun::Outcome RunUpdateCheck(Notifier& notifier, const MessageTable& messag
                                   std::function<bool()> stop) {
   WinOnlinePorts ports(stop);
   WinProgramStarter starter;
-  UpdateRun run(UpdatePorts{ports.transport, ports.spool, ports.clock, ports.registry, notifier,
-                            messages, ports.signature, starter},
+  UpdateRun run(UpdatePorts{ports.Bind(notifier, messages), starter},
                 ProgramIdentity(OwnProgramPath()), CurrentFolder(), std::move(stop));
   if (std::optional<ServiceAddress> service = ServiceSetting()) run.SetService(*service);
   return run.Execute();

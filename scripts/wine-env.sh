@@ -83,6 +83,26 @@ lw_linesim_install() {
   fi
 }
 
+# The start of a run of one Windows program by NAME (wine-run.sh, wine-test.sh): a prepared
+# prefix, the Polish locale and a running session. Without a prepared prefix it exits with 125.
+lw_wine_run_start() {
+  if [ ! -f "$WINEPREFIX/.lw-ready" ]; then
+    echo "$1: the prefix $WINEPREFIX is not prepared; run scripts/test.sh" >&2
+    exit 125
+  fi
+  lw_polish_locale
+  lw_wine_start
+}
+
+# The end of such a run: Wine's own start-up errors are silenced (WINEDEBUG=-all), so a failure
+# says at least how it ended and how soon, so that a program that never ran can be told from one
+# that failed. Arguments: NAME PROGRAM STATUS STARTED (date +%s%N).
+lw_wine_run_failure() {
+  if [ "$3" != 0 ]; then
+    echo "$1: $2 ended with status $3 after $((($(date +%s%N) - $4) / 1000000)) ms" >&2
+  fi
+}
+
 # Ends every Wine process of this prefix and waits for the server to go.
 lw_wine_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true

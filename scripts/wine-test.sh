@@ -8,12 +8,7 @@
 #   running then is reported, with the state of each of its threads and the prefix's processes,
 #   and ended, so that a hang says where it hung instead of only that the time ran out.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-if [ ! -f "$WINEPREFIX/.lw-ready" ]; then
-  echo "wine-test: the prefix $WINEPREFIX is not prepared; run scripts/test.sh" >&2
-  exit 125
-fi
-lw_polish_locale
-lw_wine_start
+lw_wine_run_start wine-test
 
 limit=${LW_WINE_TEST_SECONDS:-110}
 work=$(mktemp -d)
@@ -68,9 +63,5 @@ if [ -s "$work/report" ]; then
   cat "$work/report" >&2
   exit 124
 fi
-# Wine's own start-up errors are silenced (WINEDEBUG=-all): a failure says at least how it ended
-# and how soon, so that a program that never ran can be told from one that failed.
-if [ "$status" != 0 ]; then
-  echo "wine-test: $1 ended with status $status after $((($(date +%s%N) - started) / 1000000)) ms" >&2
-fi
+lw_wine_run_failure wine-test "$1" "$status" "$started"
 exit "$status"

@@ -41,9 +41,10 @@ class Pipe {
 
 enum class Io { Done, MoreData, TimedOut, Failed };
 
-// Waits for an overlapped read or write started with `started` as its immediate result.
 // How long a cancelled operation is given to end.
 constexpr DWORD kCancelWaitMs = 5000;
+
+// Waits for an overlapped read or write started with `started` as its immediate result.
 
 Io Await(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, const Deadline& deadline,
          DWORD& transferred, DWORD& error) {

@@ -23,6 +23,7 @@
 #include "config/registry.h"
 #include "net/download.h"
 #include "net/form_post.h"
+#include "net/online_ports.h"
 #include "net/update_run.h"
 #include "notify/notifier.h"
 

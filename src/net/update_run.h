@@ -21,6 +21,7 @@
 #include "config/registry.h"
 #include "net/download.h"
 #include "net/form_post.h"
+#include "net/online_ports.h"
 #include "notify/notifier.h"
 
 namespace lw {

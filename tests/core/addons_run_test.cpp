@@ -171,8 +171,8 @@ class AddonsRunTest : public ::testing::Test, protected test::OnlineRig {
 
   AddonsRun MakeRun() {
     AddonsRun run(
-        AddonsPorts{{service, spool, clock, registry, notifier, messages, signature}, codec},
-        "Poland", dir.path(), [this] { return stop; }, [this] { ++reloads; });
+        AddonsPorts{Ports(), codec}, "Poland", dir.path(), [this] { return stop; },
+        [this] { ++reloads; });
     return run;
   }
 

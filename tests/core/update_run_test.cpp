@@ -57,10 +57,9 @@ class UpdateRunTest : public ::testing::Test, protected test::OnlineRig {
   }
 
   UpdateRun::Outcome Run(std::string version = "0.1.0") {
-    UpdateRun run(
-        UpdatePorts{{service, spool, clock, registry, notifier, messages, signature}, starter},
-        UpdateIdentity{std::move(version), "Poland", "Poland"}, dir.path(),
-        [this] { return stop; });
+    UpdateRun run(UpdatePorts{Ports(), starter},
+                  UpdateIdentity{std::move(version), "Poland", "Poland"}, dir.path(),
+                  [this] { return stop; });
     return run.Execute();
   }
 

@@ -16,7 +16,7 @@
 #include "fakes/fake_service.h"
 #include "fakes/temp_dir.h"
 #include "net/file_answer_spool.h"
-#include "net/update_run.h"
+#include "net/online_ports.h"
 
 namespace lw::test {
 
@@ -59,6 +59,9 @@ struct OnlineRig {
   RecordingNotifier notifier;
   MessageTable messages;
   RecordingSignature signature;
+
+  // The run's ports over the rig.
+  OnlinePorts Ports() { return {service, spool, clock, registry, notifier, messages, signature}; }
 };
 
 // The exclusive or of all the bytes.

@@ -4,8 +4,8 @@
 
 #include <optional>
 
+#include "net/online_ports.h"
 #include "net/public_key.h"
-#include "net/update_run.h"
 
 namespace lw {
 

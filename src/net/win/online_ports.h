@@ -9,8 +9,8 @@
 
 #include "common/win/system_clock.h"
 #include "config/win/win_registry.h"
-#include "net/download.h"
 #include "net/file_answer_spool.h"
+#include "net/online_ports.h"
 #include "net/win/bcrypt_signature.h"
 #include "net/win/winsock_transport.h"
 

@@ -74,17 +74,20 @@ class Script {
       if (script->again_) {
         script->again_ = false;
         --script->next_;
-        if (++script->overtime_ == 60) {
-          ADD_FAILURE() << script->what_ << ": step " << script->next_ + 1 << " still waits";
-          PostMessageW(script->form_, WM_CLOSE, 0, 0);
-        }
+        script->Overtime(": step " + std::to_string(script->next_ + 1) + " still waits");
       } else {
         script->overtime_ = 0;
       }
-    } else if (++script->overtime_ == 60) {
-      ADD_FAILURE() << script->what_ << " still waits after the last step";
-      PostMessageW(script->form_, WM_CLOSE, 0, 0);
+    } else {
+      script->Overtime(" still waits after the last step");
     }
+  }
+
+  // Counts a tick of waiting; after 60 (about 2 s) the test fails and the window is closed.
+  void Overtime(const std::string& why) {
+    if (++overtime_ != 60) return;
+    ADD_FAILURE() << what_ << why;
+    PostMessageW(form_, WM_CLOSE, 0, 0);
   }
 
   static inline Script* current = nullptr;
